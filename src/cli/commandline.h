@@ -1,0 +1,24 @@
+#pragma once
+#include <QStringList>
+
+namespace cli {
+
+// Exit statuses of the subcommands.
+enum Exit { ExitOk = 0, ExitUsage = 2, ExitCannotOpen = 3 };
+
+// Entry point of the program: the window without arguments, or one of the
+// subcommands. Returns the process exit status.
+int run(int argc, char *argv[]);
+
+// Subcommands; args are the words after the subcommand's name.
+int runWords(const QStringList &args);
+int runDate(const QStringList &args);
+int runTemplates(const QStringList &args);
+int runFill(const QStringList &args);
+int runWindow(int argc, char *argv[], const QStringList &args);
+
+// Output helpers: UTF-8 on stdout and stderr.
+void out(const QString &text);
+void err(const QString &text);
+
+} // namespace cli

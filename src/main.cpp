@@ -1,0 +1,6 @@
+#include "cli/commandline.h"
+
+int main(int argc, char *argv[])
+{
+    return cli::run(argc, argv);
+}

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what billprint needs to build, run and test on Debian 12 (as root).
+# Only packages that are missing are installed.
+set -euo pipefail
+packages=(
+  cmake make g++ pkg-config
+  qt6-base-dev qt6-qpa-plugins libqt6sql6-sqlite
+  fonts-wqy-microhei
+  xvfb xauth poppler-utils
+  libbenchmark-dev libicu-dev
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update
+  apt-get install -y --no-install-recommends "${missing[@]}"
+fi
