@@ -1,7 +1,41 @@
+#include "app/database.h"
 #include "commandline.h"
+#include "options.h"
+#include <QCoreApplication>
 
 namespace cli {
-int runTemplates(const QStringList &) { return ExitOk; }
-int runFill(const QStringList &) { err(QStringLiteral("billprint: \"fill\" is not available yet\n")); return ExitUsage; }
-int runWindow(int, char *[], const QStringList &) { return ExitOk; }
+
+int runTemplates(const QStringList &args)
+{
+    const Options o = parseOptions(args, {QStringLiteral("db")});
+    if (!o.error.isEmpty() || !o.words.isEmpty()) {
+        err(QStringLiteral("billprint templates: %1\nusage: billprint templates [--db PATH]\n")
+                .arg(o.error.isEmpty() ? QStringLiteral("unexpected argument \"%1\"").arg(o.words.first()) : o.error));
+        return ExitUsage;
+    }
+    AppState state;
+    StartUp(state, o.value(QStringLiteral("db")), QCoreApplication::applicationDirPath());
+    if (state.DbConnection.isEmpty()) {
+        err(QStringLiteral("billprint: cannot open the database: %1\n").arg(state.DatabaseError));
+        return ExitCannotOpen;
+    }
+    TemplateStore store(state.DbConnection);
+    QList<ClassRow> classes;
+    QList<BillRow> bills;
+    // A class or template row without a name leaves the tree (and so the
+    // list) without classes or without templates, as the window shows it.
+    if (!store.listClasses(classes))
+        classes.clear();
+    if (classes.isEmpty() || !store.listBills(bills))
+        bills.clear();
+    QString text;
+    for (const ClassRow &c : classes)
+        for (const BillRow &b : bills)
+            if (b.cKey == c.cKey)
+                text += c.cName + QLatin1Char('/') + b.bName + QLatin1Char('\n');
+    out(text);
+    CloseDatabase(state);
+    return ExitOk;
 }
+
+} // namespace cli

@@ -1,0 +1,366 @@
+#include "templatestore.h"
+#include <QLoggingCategory>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QVariant>
+#include <algorithm>
+
+Q_LOGGING_CATEGORY(lcStore, "billprint.store")
+
+namespace {
+
+// Side table that keeps one description per history column.
+const char *const DescriptionTable = "ColumnDescriptions";
+
+StoreStatus queryFailure(const QSqlQuery &q, const QString &what)
+{
+    const QSqlError e = q.lastError();
+    const QString text = e.text().trimmed().isEmpty() ? QStringLiteral("unknown error") : e.text();
+    qCWarning(lcStore) << what << text;
+    bool ok = false;
+    const int code = e.nativeErrorCode().toInt(&ok);
+    return StoreStatus::failure(QStringLiteral("%1: %2").arg(what, text), ok && code ? code : 1);
+}
+
+bool run(QSqlQuery &q, const QString &sql, const QVariantList &values = {})
+{
+    if (!q.prepare(sql))
+        return false;
+    for (const QVariant &v : values)
+        q.addBindValue(v);
+    return q.exec();
+}
+
+QString textOf(const QVariant &v) { return v.isNull() ? QString() : v.toString(); }
+
+std::optional<QString> optionalText(const QVariant &v)
+{
+    if (v.isNull())
+        return std::nullopt;
+    return v.toString();
+}
+
+} // namespace
+
+TemplateStore::TemplateStore(const QString &connectionName) : m_connection(connectionName) {}
+
+QSqlDatabase TemplateStore::database() const
+{
+    return QSqlDatabase::database(m_connection, false);
+}
+
+bool TemplateStore::isOpen() const
+{
+    return !m_connection.isEmpty() && QSqlDatabase::contains(m_connection) && database().isOpen();
+}
+
+QString TemplateStore::templateTable(const QString &className, const QString &billName)
+{
+    return className + QLatin1Char('_') + billName;
+}
+
+QString TemplateStore::historyTable(const QString &templateTable)
+{
+    return QStringLiteral("H_") + templateTable;
+}
+
+QString TemplateStore::quoteIdentifier(const QString &name)
+{
+    QString q = name;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+bool TemplateStore::tableExists(const QString &table) const
+{
+    if (!isOpen())
+        return false;
+    return database().tables(QSql::Tables).contains(table);
+}
+
+StoreStatus TemplateStore::ReadTemplate(const QString &table, FieldRegistry &registry) const
+{
+    if (!isOpen())
+        return StoreStatus::failure(QStringLiteral("the database is not open"));
+    const QString t = quoteIdentifier(table);
+    QSqlQuery q(database());
+    if (!run(q, QStringLiteral("SELECT \"cKey\" FROM %1 WHERE \"cType\"=0 ORDER BY \"cKey\" ASC").arg(t)))
+        return queryFailure(q, QStringLiteral("reading template %1").arg(table));
+    QStringList keys;
+    while (q.next())
+        keys << textOf(q.value(0));
+    q.finish();
+
+    // Fields come back in ascending key order at dense slots 0, 1, 2, ...,
+    // whatever slot digits they were stored with.
+    for (int ordinal = 0; ordinal < keys.size(); ++ordinal) {
+        const QString &key = keys.at(ordinal);
+        PropertyList list;
+        if (!run(q,
+                 QStringLiteral("SELECT \"cName\", \"cType\", \"cValue\" FROM %1 WHERE \"cKey\"=? "
+                                "ORDER BY \"cKey\" ASC, \"cType\" ASC").arg(t),
+                 {key}))
+            return queryFailure(q, QStringLiteral("reading field %1 of %2").arg(key, table));
+        while (q.next())
+            list.append({qint16(q.value(1).toInt()), textOf(q.value(0)), textOf(q.value(2))});
+        q.finish();
+        const std::optional<FieldKey> k = FieldKey::parse(key);
+        if (!k)
+            return StoreStatus::failure(QStringLiteral("template %1 has a malformed field key \"%2\"").arg(table, key), 13);
+        const QString denseKey = FieldKey::make(ordinal, k->kind, k->index);
+        if (int e = registry.RegistryCtl(denseKey, list, 0, FieldRegistry::Add))
+            return StoreStatus::failure(QStringLiteral("could not register field %1").arg(key), e);
+    }
+    return {};
+}
+
+StoreStatus TemplateStore::WriteTemplate(const QString &table, const FieldRegistry &registry) const
+{
+    if (!isOpen())
+        return StoreStatus::failure(QStringLiteral("the database is not open"));
+    QSqlDatabase db = database();
+    if (!db.transaction())
+        return StoreStatus::failure(QStringLiteral("could not start saving %1: %2").arg(table, db.lastError().text()));
+    const QString t = quoteIdentifier(table);
+    QSqlQuery q(db);
+    auto fail = [&](const QString &what) {
+        StoreStatus s = queryFailure(q, what);
+        q.finish();
+        db.rollback();
+        return s;
+    };
+    if (!run(q, QStringLiteral("DELETE FROM %1").arg(t)))
+        return fail(QStringLiteral("saving template %1").arg(table));
+    const QString insert =
+        QStringLiteral("INSERT INTO %1 (\"cKey\",\"cName\",\"cType\",\"cValue\") VALUES (?,?,?,?)").arg(t);
+    if (!registry.isEmpty() && !q.prepare(insert))
+        return fail(QStringLiteral("saving template %1").arg(table));
+    for (int s = 0; s < registry.count(); ++s) {
+        const FieldRecord &r = registry.at(s);
+        if (!isFieldKind(r.kind) || r.props().isEmpty())
+            continue;
+        const QString key = FieldKey::make(s, r.kind, r.index);
+        for (const PropertyEntry &e : r.props()) {
+            q.addBindValue(key);
+            q.addBindValue(e.name);
+            q.addBindValue(int(e.key));
+            q.addBindValue(e.value);
+            if (!q.exec())
+                return fail(QStringLiteral("saving field %1 of %2").arg(key, table));
+        }
+    }
+    q.finish();
+    if (!db.commit()) {
+        const QString why = db.lastError().text();
+        db.rollback();
+        return StoreStatus::failure(QStringLiteral("could not save %1: %2").arg(table, why));
+    }
+    return {};
+}
+
+StoreStatus TemplateStore::ListHistoryColumns(const QString &table, QStringList &names) const
+{
+    names.clear();
+    if (!isOpen())
+        return StoreStatus::failure(QStringLiteral("the database is not open"));
+    const QSqlRecord rec = database().record(table);
+    if (rec.isEmpty())
+        return StoreStatus::failure(QStringLiteral("table %1 does not exist").arg(table));
+    QStringList columns;
+    for (int i = 0; i < rec.count(); ++i)
+        columns << rec.fieldName(i);
+    // The catalog lists columns by name.
+    std::stable_sort(columns.begin(), columns.end(), [](const QString &a, const QString &b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
+    for (int i = 0; i + 1 < columns.size(); ++i)
+        names << (columns.at(i) == QLatin1String("WriteDate") ? QString() : columns.at(i));
+    return {};
+}
+
+static StoreStatus ensureDescriptionTable(QSqlDatabase db)
+{
+    QSqlQuery q(db);
+    if (!run(q, QStringLiteral("CREATE TABLE IF NOT EXISTS \"%1\" (\"tableName\" VARCHAR(255), "
+                               "\"columnName\" VARCHAR(255), \"description\" VARCHAR(255))")
+                    .arg(QLatin1String(DescriptionTable))))
+        return queryFailure(q, QStringLiteral("creating the column description table"));
+    return {};
+}
+
+StoreStatus TemplateStore::DescribeColumns(const QString &table, const QStringList &columns,
+                                           const QStringList &values) const
+{
+    if (!isOpen())
+        return StoreStatus::failure(QStringLiteral("the database is not open"));
+    QSqlDatabase db = database();
+    if (StoreStatus s = ensureDescriptionTable(db); !s)
+        return s;
+    if (!db.transaction())
+        return StoreStatus::failure(db.lastError().text());
+    QSqlQuery q(db);
+    for (int i = 0; i < columns.size(); ++i) {
+        const QString del = QStringLiteral("DELETE FROM \"%1\" WHERE \"tableName\"=? AND \"columnName\"=?")
+                                .arg(QLatin1String(DescriptionTable));
+        const QString ins = QStringLiteral("INSERT INTO \"%1\" (\"tableName\",\"columnName\",\"description\") "
+                                           "VALUES (?,?,?)").arg(QLatin1String(DescriptionTable));
+        if (!run(q, del, {table, columns.at(i)}) || !run(q, ins, {table, columns.at(i), values.value(i)})) {
+            StoreStatus s = queryFailure(q, QStringLiteral("describing the columns of %1").arg(table));
+            q.finish();
+            db.rollback();
+            return s;
+        }
+    }
+    q.finish();
+    db.commit();
+    return {};
+}
+
+QString TemplateStore::columnDescription(const QString &table, const QString &column) const
+{
+    if (!isOpen() || !tableExists(QLatin1String(DescriptionTable)))
+        return {};
+    QSqlQuery q(database());
+    if (!run(q, QStringLiteral("SELECT \"description\" FROM \"%1\" WHERE \"tableName\"=? AND \"columnName\"=?")
+                    .arg(QLatin1String(DescriptionTable)), {table, column}) || !q.next())
+        return {};
+    return textOf(q.value(0));
+}
+
+StoreStatus TemplateStore::readAppInfo(QList<AppInfoRow> &rows) const
+{
+    rows.clear();
+    QSqlQuery q(database());
+    if (!run(q, QStringLiteral("SELECT \"appName\", \"appValue\" FROM \"AppInfo\"")))
+        return queryFailure(q, QStringLiteral("reading the application record"));
+    while (q.next())
+        rows.append({textOf(q.value(0)), optionalText(q.value(1))});
+    return {};
+}
+
+StoreStatus TemplateStore::listClasses(QList<ClassRow> &rows) const
+{
+    rows.clear();
+    QSqlQuery q(database());
+    if (!run(q, QStringLiteral("SELECT \"cKey\", \"cName\" FROM \"ClassList\"")))
+        return queryFailure(q, QStringLiteral("reading the classes"));
+    while (q.next()) {
+        if (q.value(0).isNull() || q.value(1).isNull())
+            return StoreStatus::failure(QStringLiteral("a class has no number or no name"), 94);
+        rows.append({q.value(0).toLongLong(), q.value(1).toString()});
+    }
+    return {};
+}
+
+StoreStatus TemplateStore::listBills(QList<BillRow> &rows) const
+{
+    rows.clear();
+    QSqlQuery q(database());
+    if (!run(q, QStringLiteral("SELECT \"bKey\", \"bName\", \"cKey\" FROM \"BillList\"")))
+        return queryFailure(q, QStringLiteral("reading the templates"));
+    while (q.next()) {
+        if (q.value(0).isNull() || q.value(1).isNull() || q.value(2).isNull())
+            return StoreStatus::failure(QStringLiteral("a template has no number, name or class"), 94);
+        rows.append({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toLongLong()});
+    }
+    return {};
+}
+
+StoreStatus TemplateStore::countLanguageGroup(const QString &group, int &count) const
+{
+    count = 0;
+    QSqlQuery q(database());
+    if (!run(q, QStringLiteral("SELECT COUNT(*) AS C FROM \"LanguageSet\" WHERE \"LName\"=?"), {group}))
+        return queryFailure(q, QStringLiteral("counting the interface texts of %1").arg(group));
+    if (q.next())
+        count = q.value(0).toInt();
+    return {};
+}
+
+static StoreStatus readLanguageRows(QSqlDatabase db, const QString &sql, const QString &group,
+                                    QList<LanguageRow> &rows)
+{
+    rows.clear();
+    QSqlQuery q(db);
+    if (!run(q, sql, {group}))
+        return queryFailure(q, QStringLiteral("reading the interface texts of %1").arg(group));
+    while (q.next())
+        rows.append({textOf(q.value(0)), qint16(q.value(1).toInt()), textOf(q.value(2)),
+                     optionalText(q.value(3))});
+    return {};
+}
+
+StoreStatus TemplateStore::readMenuGroup(const QString &group, QList<LanguageRow> &rows) const
+{
+    return readLanguageRows(database(),
+                            QStringLiteral("SELECT \"LName\", \"LType\", \"LCaptionCHJ\", \"LValue\" FROM "
+                                           "\"LanguageSet\" WHERE \"LName\"=? ORDER BY \"LName\" ASC,\"LType\" ASC"),
+                            group, rows);
+}
+
+StoreStatus TemplateStore::readPropertyGroup(const QString &group, PropertyList &list) const
+{
+    list.clear();
+    QList<LanguageRow> rows;
+    StoreStatus s = readLanguageRows(database(),
+                                     QStringLiteral("SELECT \"LName\", \"LType\", \"LCaptionCHJ\", \"LValue\" FROM "
+                                                    "\"LanguageSet\" WHERE \"LName\"=? ORDER BY \"LType\" ASC"),
+                                     group, rows);
+    for (const LanguageRow &r : rows)
+        list.append({r.LType, r.LCaptionCHJ, r.LValue.value_or(QString())});
+    return s;
+}
+
+StoreStatus TemplateStore::addHistoryColumns(const QString &historyTable, const QStringList &columns) const
+{
+    if (columns.isEmpty())
+        return {};
+    QSqlDatabase db = database();
+    if (!db.transaction())
+        return StoreStatus::failure(db.lastError().text());
+    QSqlQuery q(db);
+    for (const QString &c : columns) {
+        // One column a statement: the portable form of ALTER TABLE ... ADD COLUMN.
+        if (!run(q, QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 VARCHAR(200)")
+                        .arg(quoteIdentifier(historyTable), quoteIdentifier(c)))) {
+            StoreStatus s = queryFailure(q, QStringLiteral("adding column %1 to %2").arg(c, historyTable));
+            q.finish();
+            db.rollback();
+            return s;
+        }
+    }
+    q.finish();
+    if (!db.commit())
+        return StoreStatus::failure(db.lastError().text());
+    return {};
+}
+
+StoreStatus TemplateStore::readAppValue(const QString &name, QString &value) const
+{
+    value.clear();
+    QSqlQuery q(database());
+    if (!run(q, QStringLiteral("SELECT \"appValue\" FROM \"AppInfo\" WHERE \"appName\"=?"), {name}))
+        return queryFailure(q, QStringLiteral("reading %1").arg(name));
+    while (q.next())
+        value = textOf(q.value(0)); // the last of duplicate rows wins
+    return {};
+}
+
+StoreStatus TemplateStore::writeAppValue(const QString &name, const QString &value) const
+{
+    QSqlDatabase db = database();
+    if (!db.transaction())
+        return StoreStatus::failure(db.lastError().text());
+    QSqlQuery q(db);
+    if (!run(q, QStringLiteral("DELETE FROM \"AppInfo\" WHERE \"appName\"=?"), {name}) ||
+        !run(q, QStringLiteral("INSERT INTO \"AppInfo\" (\"appName\",\"appValue\") VALUES (?,?)"), {name, value})) {
+        StoreStatus s = queryFailure(q, QStringLiteral("writing %1").arg(name));
+        q.finish();
+        db.rollback();
+        return s;
+    }
+    q.finish();
+    db.commit();
+    return {};
+}
