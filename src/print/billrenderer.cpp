@@ -1,0 +1,64 @@
+#include "print/billrenderer.h"
+#include "app/units.h"
+#include <QFontMetricsF>
+#include <QPainter>
+
+namespace BillRenderer {
+
+namespace {
+constexpr int TwipsPerPoint = 20;
+}
+
+QString fontFamily()
+{
+    return QStringLiteral("WenQuanYi Micro Hei");
+}
+
+QFont printFont(int sizePoints)
+{
+    QFont f(fontFamily());
+    f.setPixelSize(qMax(1, sizePoints) * TwipsPerPoint);
+    f.setHintingPreference(QFont::PreferNoHinting);
+    f.setKerning(false);
+    return f;
+}
+
+double textWidth(const QString &text, int sizePoints)
+{
+    return QFontMetricsF(printFont(sizePoints)).horizontalAdvance(text);
+}
+
+double lineHeight(int sizePoints)
+{
+    return QFontMetricsF(printFont(sizePoints)).lineSpacing();
+}
+
+QColor colourFromValue(qint32 value)
+{
+    if (value < 0 || value > 0xFFFFFF)
+        return Qt::black;
+    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+QTransform twipsTransform(double dpiX, double dpiY)
+{
+    return QTransform::fromScale(units::twipsToDots(1, dpiX), units::twipsToDots(1, dpiY));
+}
+
+void paint(QPainter &painter, const PrintItems &items)
+{
+    painter.save();
+    for (qsizetype i = 1; i < items.size(); ++i) {
+        const PrintItem &item = items.at(i);
+        if (item.text.isEmpty() || item.size < 1)
+            continue;
+        const QFont font = printFont(item.size);
+        painter.setFont(font);
+        painter.setPen(colourFromValue(item.colour));
+        const double ascent = QFontMetricsF(font).ascent();
+        painter.drawText(QPointF(item.left, item.top + ascent), item.text);
+    }
+    painter.restore();
+}
+
+} // namespace BillRenderer

@@ -1,0 +1,31 @@
+#pragma once
+// Printing a bill's items: the job the Print button runs and the PDF output of
+// the command line share this code.
+#include "print/printersettings.h"
+#include "print/printitems.h"
+
+class QPrinter;
+
+// Outcome of a print job. number is 0 on success; otherwise an error number
+// with a readable description. printed tells whether pages were produced
+// (a job of no copies prints nothing and succeeds).
+struct PrintStatus {
+    int number = 0;
+    QString description;
+    bool printed = false;
+    bool ok() const { return number == 0; }
+};
+
+// Error number of a failed print job.
+inline constexpr int PrintErrorNumber = 482;
+
+// Prints the items on a printer that has been directed to a device
+// (PrinterSettings::SelectPrinter / SelectPdf): orientation and paper for
+// this job, copies, colour mode and quality as resolution, the whole paper
+// without margins or scaling, positions from the paper's top-left corner.
+// Copies of 0 or fewer print nothing.
+PrintStatus PrintBillItems(QPrinter &printer, const PrintItems &items, const PrintJobOptions &options);
+
+// Prints the items into a PDF file: landscape A4, one copy, the settings
+// bar's initial choices otherwise.
+PrintStatus PrintItemsToPdf(const PrintItems &items, const QString &pdfPath);
