@@ -143,9 +143,10 @@ StoreStatus TemplateStore::WriteTemplate(const QString &table, const FieldRegist
         const QString key = FieldKey::make(s, r.kind, r.index);
         for (const PropertyEntry &e : r.props()) {
             q.addBindValue(key);
-            q.addBindValue(e.name);
+            // Empty texts are stored as '' rather than Null.
+            q.addBindValue(e.name.isNull() ? QStringLiteral("") : e.name);
             q.addBindValue(int(e.key));
-            q.addBindValue(e.value);
+            q.addBindValue(e.value.isNull() ? QStringLiteral("") : e.value);
             if (!q.exec())
                 return fail(QStringLiteral("saving field %1 of %2").arg(key, table));
         }
