@@ -1,0 +1,207 @@
+#include "app/appstate.h"
+#include "news/newscls.h"
+#include "news/newsticker.h"
+#include "newsserver.h"
+#include "urlcatcher.h"
+#include "moc_urlcatcher.cpp"
+
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+const QByteArray ChineseNews = QByteArray::fromHex("bdf1c8d5d0c2cec5a3bac8cbc3f1b1d2bbe3c2cacec8b6a8a1a3");
+const QString ChineseText = QString::fromUtf8("今日新闻：人民币汇率稳定。");
+
+bool isConsoleColour(const QColor &c)
+{
+    const auto &colours = NewsTicker::ConsoleColours();
+    return std::find(colours.begin(), colours.end(), c) != colours.end();
+}
+
+} // namespace
+
+class TestNewsTicker : public QObject {
+    Q_OBJECT
+private slots:
+    void look();
+    void startAndStopTheTimer();
+    void tickShowsChineseNewsInAConsoleColour();
+    void failedFetchLeavesEmptyLine_data();
+    void failedFetchLeavesEmptyLine();
+    void slowServerIsNotAskedTwice();
+    void timerDrivesTheTicks();
+    void coloursVary();
+    void markupIsShownAsText();
+    void clickOpensDownloadPage_data();
+    void clickOpensDownloadPage();
+};
+
+void TestNewsTicker::look()
+{
+    AppState state;
+    NewsTicker ticker(state);
+    QCOMPARE(ticker.objectName(), QStringLiteral("LblNews"));
+    QVERIFY(ticker.autoFillBackground());
+    QCOMPARE(ticker.palette().color(QPalette::Window), QColor(192, 192, 255));
+    QCOMPARE(ticker.font().pointSize(), 10);
+    QVERIFY(ticker.font().underline());
+    QCOMPARE(ticker.cursor().shape(), Qt::WhatsThisCursor);
+    QVERIFY(ticker.text().isEmpty());
+}
+
+void TestNewsTicker::startAndStopTheTimer()
+{
+    AppState state;
+    NewsTicker ticker(state);
+    QCOMPARE(ticker.NewsTimer(), nullptr);
+    ticker.start();
+    QVERIFY(ticker.NewsTimer());
+    QCOMPARE(ticker.NewsTimer()->Interval(), 60000);
+    QVERIFY(ticker.NewsTimer()->Enabled());
+    QCOMPARE(ticker.Timers().Keys(),
+             QStringList{QStringLiteral("ID:") + QString::number(ticker.NewsTimer()->TimerId())});
+    ticker.stop();
+    QCOMPARE(ticker.NewsTimer(), nullptr);
+    QCOMPARE(ticker.Timers().Count(), 0);
+}
+
+void TestNewsTicker::tickShowsChineseNewsInAConsoleColour()
+{
+    NewsServer server(NewsServer::Mode::Serve, ChineseNews);
+    AppState state;
+    state.AppNewsServer = server.Address();
+    NewsTicker ticker(state);
+    QSignalSpy shown(&ticker, &NewsTicker::NewsShown);
+    ticker.NewsTimer_Timer();
+    QVERIFY(shown.wait(5000));
+    QCOMPARE(ticker.text(), ChineseText);
+    QVERIFY(isConsoleColour(ticker.palette().color(QPalette::WindowText)));
+    QCOMPARE(ticker.palette().color(QPalette::Window), NewsTicker::Background());
+}
+
+void TestNewsTicker::failedFetchLeavesEmptyLine_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("configured");
+    using M = NewsServer::Mode;
+    QTest::newRow("no server configured") << int(M::Serve) << false;
+    QTest::newRow("closes at once") << int(M::CloseAtOnce) << true;
+    QTest::newRow("never answers") << int(M::NeverAnswer) << true;
+    QTest::newRow("not found") << int(M::NotFound) << true;
+}
+
+void TestNewsTicker::failedFetchLeavesEmptyLine()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, configured);
+    NewsServer server(NewsServer::Mode(mode), "unused");
+    AppState state;
+    if (configured)
+        state.AppNewsServer = server.Address();
+    NewsTicker ticker(state);
+    ticker.SetFetchTimeout(300);
+    ticker.setText(QStringLiteral("yesterday's news"));
+    QSignalSpy shown(&ticker, &NewsTicker::NewsShown);
+    ticker.NewsTimer_Timer();
+    QVERIFY(shown.wait(5000));
+    QCOMPARE(ticker.text(), QString());
+    QVERIFY(!ticker.IsFetching());
+}
+
+void TestNewsTicker::slowServerIsNotAskedTwice()
+{
+    NewsServer server(NewsServer::Mode::NeverAnswer);
+    AppState state;
+    state.AppNewsServer = server.Address();
+    NewsTicker ticker(state);
+    ticker.SetFetchTimeout(400);
+    QSignalSpy shown(&ticker, &NewsTicker::NewsShown);
+    ticker.NewsTimer_Timer();
+    QTRY_COMPARE(server.Connections(), 1);
+    ticker.NewsTimer_Timer();
+    ticker.NewsTimer_Timer();
+    QVERIFY(ticker.IsFetching());
+    QVERIFY(shown.wait(5000));
+    QTest::qWait(50);
+    QCOMPARE(shown.count(), 1);
+    QCOMPARE(server.Connections(), 1);
+}
+
+void TestNewsTicker::timerDrivesTheTicks()
+{
+    NewsServer server(NewsServer::Mode::Serve, ChineseNews);
+    AppState state;
+    state.AppNewsServer = server.Address();
+    NewsTicker ticker(state);
+    QSignalSpy shown(&ticker, &NewsTicker::NewsShown);
+    ticker.start();
+    QTest::qWait(100);
+    QCOMPARE(shown.count(), 0); // the first text comes one interval after start
+    ticker.NewsTimer()->SetInterval(20);
+    QTRY_VERIFY(shown.count() >= 2);
+    QCOMPARE(ticker.text(), ChineseText);
+    ticker.stop();
+}
+
+void TestNewsTicker::coloursVary()
+{
+    AppState state; // no server: each tick ends at once with an empty line
+    NewsTicker ticker(state);
+    QSignalSpy shown(&ticker, &NewsTicker::NewsShown);
+    QSet<QRgb> seen;
+    for (int i = 0; i < 40; ++i) {
+        ticker.NewsTimer_Timer();
+        QVERIFY(shown.wait(2000));
+        const QColor c = ticker.palette().color(QPalette::WindowText);
+        QVERIFY(isConsoleColour(c));
+        seen.insert(c.rgb());
+    }
+    QVERIFY2(seen.size() >= 4, "the colour should be drawn at random among 16");
+}
+
+void TestNewsTicker::markupIsShownAsText()
+{
+    NewsServer server(NewsServer::Mode::Serve, "<b>bold</b>");
+    AppState state;
+    state.AppNewsServer = server.Address();
+    NewsTicker ticker(state);
+    QSignalSpy shown(&ticker, &NewsTicker::NewsShown);
+    ticker.NewsTimer_Timer();
+    QVERIFY(shown.wait(5000));
+    QCOMPARE(ticker.text(), QStringLiteral("<b>bold</b>"));
+    QCOMPARE(ticker.textFormat(), Qt::PlainText);
+}
+
+void TestNewsTicker::clickOpensDownloadPage_data()
+{
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("opened");
+    QTest::newRow("full address") << "http://www.example.com/download" << "http://www.example.com/download";
+    QTest::newRow("bare host") << "www.example.com" << "http://www.example.com";
+    QTest::newRow("empty") << "" << "";
+}
+
+void TestNewsTicker::clickOpensDownloadPage()
+{
+    QFETCH(QString, page);
+    QFETCH(QString, opened);
+    UrlCatcher browser;
+    AppState state;
+    state.AppDownLoadPage = page;
+    NewsTicker ticker(state);
+    ticker.resize(300, 20);
+    ticker.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&ticker));
+    QTest::mouseClick(&ticker, Qt::LeftButton);
+    if (opened.isEmpty()) {
+        QVERIFY(browser.opened.isEmpty());
+    } else {
+        QCOMPARE(browser.opened, QList<QUrl>{QUrl(opened)});
+        QCOMPARE(browser.cursors, QList<Qt::CursorShape>{Qt::WaitCursor});
+    }
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+}
+
+QTEST_MAIN(TestNewsTicker)
+#include "tst_newsticker.moc"
