@@ -133,7 +133,13 @@ int OpenDatabase(AppState &state, const QString &path)
             state.DatabaseError = QStringLiteral("cannot open %1: %2").arg(path, db.lastError().text());
         } else {
             state.DbConnection = name;
-            QSqlQuery(db).exec(QStringLiteral("PRAGMA foreign_keys=ON"));
+            if (QFileInfo(path).isWritable()) {
+                // Write-ahead logging: a save commits without rewriting the
+                // file, and a crash mid-save cannot damage older data.
+                QSqlQuery pragma(db);
+                pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+                pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+            }
             StoreStatus s = database::checkUsable(name);
             if (!s)
                 state.DatabaseError = QStringLiteral("%1 is not a usable billprint database: %2").arg(path, s.message);

@@ -83,33 +83,32 @@ StoreStatus TemplateStore::ReadTemplate(const QString &table, FieldRegistry &reg
 {
     if (!isOpen())
         return StoreStatus::failure(QStringLiteral("the database is not open"));
-    const QString t = quoteIdentifier(table);
+    // One pass over the table in key and property order; a field is read
+    // when it has a key-0 row.
     QSqlQuery q(database());
-    if (!run(q, QStringLiteral("SELECT \"cKey\" FROM %1 WHERE \"cType\"=0 ORDER BY \"cKey\" ASC").arg(t)))
+    q.setForwardOnly(true);
+    if (!run(q, QStringLiteral("SELECT \"cKey\", \"cName\", \"cType\", \"cValue\" FROM %1 "
+                               "ORDER BY \"cKey\" ASC, \"cType\" ASC").arg(quoteIdentifier(table))))
         return queryFailure(q, QStringLiteral("reading template %1").arg(table));
-    QStringList keys;
-    while (q.next())
-        keys << textOf(q.value(0));
+    QList<QPair<QString, PropertyList>> fields;
+    while (q.next()) {
+        const QString key = textOf(q.value(0));
+        if (fields.isEmpty() || fields.last().first != key)
+            fields.append({key, PropertyList()});
+        fields.last().second.append({qint16(q.value(2).toInt()), textOf(q.value(1)), textOf(q.value(3))});
+    }
     q.finish();
 
     // Fields come back in ascending key order at dense slots 0, 1, 2, ...,
     // whatever slot digits they were stored with.
-    for (int ordinal = 0; ordinal < keys.size(); ++ordinal) {
-        const QString &key = keys.at(ordinal);
-        PropertyList list;
-        if (!run(q,
-                 QStringLiteral("SELECT \"cName\", \"cType\", \"cValue\" FROM %1 WHERE \"cKey\"=? "
-                                "ORDER BY \"cKey\" ASC, \"cType\" ASC").arg(t),
-                 {key}))
-            return queryFailure(q, QStringLiteral("reading field %1 of %2").arg(key, table));
-        while (q.next())
-            list.append({qint16(q.value(1).toInt()), textOf(q.value(0)), textOf(q.value(2))});
-        q.finish();
+    int slot = 0;
+    for (const auto &[key, list] : std::as_const(fields)) {
+        if (!findEntry(list, 0))
+            continue;
         const std::optional<FieldKey> k = FieldKey::parse(key);
         if (!k)
             return StoreStatus::failure(QStringLiteral("template %1 has a malformed field key \"%2\"").arg(table, key), 13);
-        const QString denseKey = FieldKey::make(ordinal, k->kind, k->index);
-        if (int e = registry.RegistryCtl(denseKey, list, 0, FieldRegistry::Add))
+        if (int e = registry.RegistryCtl(FieldKey::make(slot++, k->kind, k->index), list, 0, FieldRegistry::Add))
             return StoreStatus::failure(QStringLiteral("could not register field %1").arg(key), e);
     }
     return {};
