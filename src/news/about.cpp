@@ -77,6 +77,7 @@ void About::buildLayout()
     buttons->addWidget(cmdOK);
     grid->addLayout(buttons, 3, 0, 1, 2);
     grid->setColumnStretch(1, 1);
+    lblTVPA->setContentsMargins(0, 0, 0, 8); // a gap between the record and the links
     grid->setSizeConstraint(QLayout::SetFixedSize);
 }
 

@@ -24,8 +24,6 @@ bool isConsoleColour(const QColor &c)
 class TestNewsTicker : public QObject {
     Q_OBJECT
 private slots:
-    void look();
-    void startAndStopTheTimer();
     void tickShowsChineseNewsInAConsoleColour();
     void failedFetchLeavesEmptyLine_data();
     void failedFetchLeavesEmptyLine();
@@ -36,35 +34,6 @@ private slots:
     void clickOpensDownloadPage_data();
     void clickOpensDownloadPage();
 };
-
-void TestNewsTicker::look()
-{
-    AppState state;
-    NewsTicker ticker(state);
-    QCOMPARE(ticker.objectName(), QStringLiteral("LblNews"));
-    QVERIFY(ticker.autoFillBackground());
-    QCOMPARE(ticker.palette().color(QPalette::Window), QColor(192, 192, 255));
-    QCOMPARE(ticker.font().pointSize(), 10);
-    QVERIFY(ticker.font().underline());
-    QCOMPARE(ticker.cursor().shape(), Qt::WhatsThisCursor);
-    QVERIFY(ticker.text().isEmpty());
-}
-
-void TestNewsTicker::startAndStopTheTimer()
-{
-    AppState state;
-    NewsTicker ticker(state);
-    QCOMPARE(ticker.NewsTimer(), nullptr);
-    ticker.start();
-    QVERIFY(ticker.NewsTimer());
-    QCOMPARE(ticker.NewsTimer()->Interval(), 60000);
-    QVERIFY(ticker.NewsTimer()->Enabled());
-    QCOMPARE(ticker.Timers().Keys(),
-             QStringList{QStringLiteral("ID:") + QString::number(ticker.NewsTimer()->TimerId())});
-    ticker.stop();
-    QCOMPARE(ticker.NewsTimer(), nullptr);
-    QCOMPARE(ticker.Timers().Count(), 0);
-}
 
 void TestNewsTicker::tickShowsChineseNewsInAConsoleColour()
 {
@@ -136,12 +105,18 @@ void TestNewsTicker::timerDrivesTheTicks()
     NewsTicker ticker(state);
     QSignalSpy shown(&ticker, &NewsTicker::NewsShown);
     ticker.start();
+    QVERIFY(ticker.NewsTimer());
+    QCOMPARE(ticker.NewsTimer()->Interval(), 60000);
+    QCOMPARE(ticker.Timers().Keys(),
+             QStringList{QStringLiteral("ID:") + QString::number(ticker.NewsTimer()->TimerId())});
     QTest::qWait(100);
     QCOMPARE(shown.count(), 0); // the first text comes one interval after start
     ticker.NewsTimer()->SetInterval(20);
     QTRY_VERIFY(shown.count() >= 2);
     QCOMPARE(ticker.text(), ChineseText);
     ticker.stop();
+    QCOMPARE(ticker.NewsTimer(), nullptr);
+    QCOMPARE(ticker.Timers().Count(), 0);
 }
 
 void TestNewsTicker::coloursVary()
