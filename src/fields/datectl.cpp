@@ -1,0 +1,106 @@
+#include "fields/datectl.h"
+
+#include "fields/dateformat.h"
+
+DateCtl::DateCtl(QWidget *parent) : FieldWidget(parent), m_box(new FieldTextBox(this))
+{
+    m_box->setObjectName(QStringLiteral("DateTextBoxCtl"));
+    // Enter moves on rather than breaking the date over two lines.
+    m_box->setAcceptsReturn(false);
+    setInner(m_box);
+    connect(m_box, &FieldTextBox::characterKey, this, [this](const QString &text) {
+        m_typedText = m_box->toPlainText() + text;
+    });
+    connect(m_box, &QPlainTextEdit::textChanged, this, &DateCtl::onTextChanged);
+}
+
+DateCtl::~DateCtl()
+{
+    // The box goes with the field; nothing typed survives it.
+    disconnect(m_box, nullptr, this, nullptr);
+    m_typedText.clear();
+}
+
+void DateCtl::onTextChanged()
+{
+    const QString text = m_box->toPlainText();
+    if (text == m_lastText)
+        return;
+    m_lastText = text;
+    emit DTBChange();
+}
+
+void DateCtl::UserSetDateStyle(const QString &code)
+{
+    m_styleCode = code;
+}
+
+QString DateCtl::UserSetFormatDate(const QString &digits)
+{
+    const std::optional<QString> shown = dateformat::FormatDate(m_styleCode, digits);
+    if (!shown)
+        return {};
+    UserSetDateTextBox(*shown);
+    return *shown;
+}
+
+QString DateCtl::UserGetDateNumber() const
+{
+    QString digits;
+    for (const QChar c : m_typedText) {
+        if (c >= u'0' && c <= u'9')
+            digits += c;
+    }
+    return digits;
+}
+
+QString DateCtl::UserGetDateTextBox() const
+{
+    return m_box->toPlainText();
+}
+
+void DateCtl::UserSetDateTextBox(const QString &text)
+{
+    if (text == m_box->toPlainText())
+        return;
+    m_box->setPlainText(text);
+    m_box->moveCursor(QTextCursor::End);
+}
+
+void DateCtl::UserEnabled(bool enabled)
+{
+    setLive(enabled);
+}
+
+void DateCtl::UserBackColor(quint32 color)
+{
+    QPalette p = m_box->palette();
+    p.setColor(QPalette::Base, fields::oleColor(color));
+    m_box->setPalette(p);
+}
+
+void DateCtl::UserFontColor(quint32 color)
+{
+    QPalette p = m_box->palette();
+    p.setColor(QPalette::Text, fields::oleColor(color));
+    m_box->setPalette(p);
+}
+
+void DateCtl::UserFontSize(int points)
+{
+    if (points <= 0)
+        return;
+    QFont f = m_box->font();
+    f.setPointSize(points);
+    m_box->setFont(f);
+}
+
+void DateCtl::UserChrLen(int length)
+{
+    m_box->setMaxLength(length);
+}
+
+void DateCtl::UserToolTip(const QString &tip)
+{
+    setToolTip(tip);
+}

@@ -1,0 +1,295 @@
+#include "fields/fieldwidget.h"
+
+#include "app/units.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QTextBlock>
+#include <QTextLayout>
+
+namespace fields {
+
+namespace {
+
+// System colour indices and the palette roles that play their part here.
+QPalette::ColorRole systemColorRole(int index)
+{
+    switch (index) {
+    case 4: return QPalette::Window;           // menu
+    case 5: return QPalette::Base;             // window background
+    case 7: return QPalette::WindowText;       // menu text
+    case 8: return QPalette::Text;             // window text
+    case 13: return QPalette::Highlight;
+    case 14: return QPalette::HighlightedText;
+    case 15: return QPalette::Button;          // button face
+    case 16: return QPalette::Dark;            // button shadow
+    case 17: return QPalette::PlaceholderText; // grey text
+    case 18: return QPalette::ButtonText;
+    case 20: return QPalette::Light;           // button highlight
+    case 21: return QPalette::Shadow;
+    case 22: return QPalette::Midlight;
+    case 23: return QPalette::ToolTipText;
+    case 24: return QPalette::ToolTipBase;
+    default: return QPalette::Window;
+    }
+}
+
+} // namespace
+
+QColor oleColor(quint32 value)
+{
+    if (value & 0x80000000u)
+        return QApplication::palette().color(systemColorRole(int(value & 0xFFu)));
+    return QColor(int(value & 0xFFu), int((value >> 8) & 0xFFu), int((value >> 16) & 0xFFu));
+}
+
+qint16 buttonCode(Qt::MouseButtons buttons)
+{
+    qint16 code = 0;
+    if (buttons & Qt::LeftButton)
+        code |= 1;
+    if (buttons & Qt::RightButton)
+        code |= 2;
+    if (buttons & Qt::MiddleButton)
+        code |= 4;
+    return code;
+}
+
+qint16 shiftCode(Qt::KeyboardModifiers modifiers)
+{
+    qint16 code = 0;
+    if (modifiers & Qt::ShiftModifier)
+        code |= 1;
+    if (modifiers & Qt::ControlModifier)
+        code |= 2;
+    if (modifiers & Qt::AltModifier)
+        code |= 4;
+    return code;
+}
+
+qint16 keyCode(const QKeyEvent *event)
+{
+    const int key = event->key();
+    if (key >= Qt::Key_0 && key <= Qt::Key_9)
+        return qint16((event->modifiers() & Qt::KeypadModifier) ? 96 + (key - Qt::Key_0) : key);
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        return qint16(key);
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
+        return qint16(112 + (key - Qt::Key_F1));
+    switch (key) {
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Tab: return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 13;
+    case Qt::Key_Shift: return 16;
+    case Qt::Key_Control: return 17;
+    case Qt::Key_Alt: return 18;
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_Space: return 32;
+    case Qt::Key_PageUp: return 33;
+    case Qt::Key_PageDown: return 34;
+    case Qt::Key_End: return 35;
+    case Qt::Key_Home: return 36;
+    case Qt::Key_Left: return 37;
+    case Qt::Key_Up: return 38;
+    case Qt::Key_Right: return 39;
+    case Qt::Key_Down: return 40;
+    case Qt::Key_Insert: return 45;
+    case Qt::Key_Delete: return 46;
+    default: return 0;
+    }
+}
+
+std::optional<Qt::Alignment> textAlignOf(const QString &text)
+{
+    if (text == u"左")
+        return Qt::AlignLeft;
+    if (text == u"中")
+        return Qt::AlignHCenter;
+    if (text == u"右")
+        return Qt::AlignRight;
+    return std::nullopt;
+}
+
+} // namespace fields
+
+// --- FieldTextBox ---------------------------------------------------------
+
+FieldTextBox::FieldTextBox(QWidget *parent) : QPlainTextEdit(parent)
+{
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setTabChangesFocus(true);
+}
+
+QStringList FieldTextBox::displayedLines(int width) const
+{
+    // Laid out afresh with the document's own options at the given width
+    // (the box has no frame, scroll bars or margins), so the answer does not
+    // depend on whether the box has been shown since its last resize.
+    const QTextDocument *doc = document();
+    const qreal lineWidth = qMax<qreal>(1.0, width - 2 * doc->documentMargin());
+    QStringList lines;
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        QTextLayout layout(text, doc->defaultFont());
+        layout.setTextOption(doc->defaultTextOption());
+        layout.beginLayout();
+        int count = 0;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(lineWidth);
+            lines << text.mid(line.textStart(), line.textLength());
+            ++count;
+        }
+        layout.endLayout();
+        if (count == 0)
+            lines << QString();
+    }
+    if (lines.isEmpty())
+        lines << QString();
+    return lines;
+}
+
+int FieldTextBox::roomFor(int selectedLength) const
+{
+    return m_maxLength - (toPlainText().size() - selectedLength);
+}
+
+void FieldTextBox::keyPressEvent(QKeyEvent *event)
+{
+    const bool isReturn = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    QString text = event->text();
+    if (event->key() == Qt::Key_Backspace)
+        text = QString(QChar(8));
+    else if (isReturn)
+        text = QString(QChar(13));
+    if (!text.isEmpty())
+        emit characterKey(text);
+    if (isReturn && !m_acceptsReturn) {
+        event->ignore();
+        return;
+    }
+    const bool inserts = isReturn || (!text.isEmpty() && text.at(0).isPrint());
+    if (inserts && m_maxLength > 0
+        && roomFor(int(textCursor().selectedText().size())) < (isReturn ? 1 : text.size())) {
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void FieldTextBox::insertFromMimeData(const QMimeData *source)
+{
+    if (m_maxLength <= 0 || !source->hasText()) {
+        QPlainTextEdit::insertFromMimeData(source);
+        return;
+    }
+    QString text = source->text();
+    if (!m_acceptsReturn)
+        text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    const int room = roomFor(int(textCursor().selectedText().size()));
+    textCursor().insertText(text.left(qMax(0, room)));
+}
+
+void FieldTextBox::inputMethodEvent(QInputMethodEvent *event)
+{
+    if (event->commitString().isEmpty()) {
+        QPlainTextEdit::inputMethodEvent(event);
+        return;
+    }
+    emit characterKey(event->commitString());
+    if (m_maxLength <= 0) {
+        QPlainTextEdit::inputMethodEvent(event);
+        return;
+    }
+    const int room = qMax(0, roomFor(int(textCursor().selectedText().size())));
+    QInputMethodEvent cut(event->preeditString(), event->attributes());
+    cut.setCommitString(event->commitString().left(room), event->replacementStart(),
+                        event->replacementLength());
+    QPlainTextEdit::inputMethodEvent(&cut);
+}
+
+// --- FieldWidget ----------------------------------------------------------
+
+FieldWidget::FieldWidget(QWidget *parent) : QWidget(parent)
+{
+    setFocusPolicy(Qt::ClickFocus);
+    setMouseTracking(true);
+}
+
+QSize FieldWidget::FieldSize() const
+{
+    return QSize(int(units::pixelsToTwips(width())), int(units::pixelsToTwips(height())));
+}
+
+void FieldWidget::setInner(QWidget *inner)
+{
+    m_inner = inner;
+    inner->setGeometry(rect());
+    setLive(m_live);
+}
+
+void FieldWidget::setLive(bool live)
+{
+    m_live = live;
+    if (!m_inner)
+        return;
+    m_inner->setEnabled(live);
+    m_inner->setAttribute(Qt::WA_TransparentForMouseEvents, !live);
+    setFocusProxy(live && m_inner->focusPolicy() != Qt::NoFocus ? m_inner : nullptr);
+}
+
+void FieldWidget::resizeEvent(QResizeEvent *event)
+{
+    if (m_inner)
+        m_inner->setGeometry(rect());
+    QWidget::resizeEvent(event);
+}
+
+static QPoint twipsOf(const QMouseEvent *event)
+{
+    const QPointF p = event->position();
+    return QPoint(int(units::pixelsToTwips(qRound(p.x()))), int(units::pixelsToTwips(qRound(p.y()))));
+}
+
+// The field's own mouse events stop here: a press on a field is not a
+// press on the bill surface beneath it.
+void FieldWidget::mousePressEvent(QMouseEvent *event)
+{
+    const QPoint t = twipsOf(event);
+    emit MouseDown(fields::buttonCode(event->button()), fields::shiftCode(event->modifiers()),
+                   t.x(), t.y());
+    event->accept();
+}
+
+void FieldWidget::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPoint t = twipsOf(event);
+    emit MouseMove(fields::buttonCode(event->buttons()), fields::shiftCode(event->modifiers()),
+                   t.x(), t.y());
+    event->accept();
+}
+
+void FieldWidget::mouseReleaseEvent(QMouseEvent *event)
+{
+    const QPoint t = twipsOf(event);
+    emit MouseUp(fields::buttonCode(event->button()), fields::shiftCode(event->modifiers()),
+                 t.x(), t.y());
+    event->accept();
+}
+
+// Only keys the field itself receives count; keys the live inner control
+// leaves unused pass on to the window.
+void FieldWidget::keyPressEvent(QKeyEvent *event)
+{
+    if (!hasFocus()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    emit KeyDown(fields::keyCode(event), fields::shiftCode(event->modifiers()));
+    event->accept();
+}

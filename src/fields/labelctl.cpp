@@ -1,0 +1,63 @@
+#include "fields/labelctl.h"
+
+#include <QLabel>
+
+LabelCtl::LabelCtl(QWidget *parent) : FieldWidget(parent), m_label(new QLabel(this))
+{
+    m_label->setObjectName(QStringLiteral("LabelCtl"));
+    m_label->setFrameShape(QFrame::NoFrame);
+    m_label->setAutoFillBackground(true);
+    m_label->setWordWrap(true);
+    m_label->setTextFormat(Qt::PlainText);
+    m_label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setInner(m_label);
+}
+
+QString LabelCtl::UserGetLabelCaption() const
+{
+    return m_label->text();
+}
+
+void LabelCtl::UserSetLabelCaption(const QString &caption)
+{
+    m_label->setText(caption);
+    setToolTip(caption);
+}
+
+void LabelCtl::UserTextAlign(const QString &align)
+{
+    if (const auto h = fields::textAlignOf(align))
+        m_label->setAlignment(*h | Qt::AlignTop);
+}
+
+void LabelCtl::UserEnabled(bool enabled)
+{
+    setLive(enabled);
+}
+
+void LabelCtl::UserBackColor(quint32 color)
+{
+    QPalette p = m_label->palette();
+    p.setColor(QPalette::Window, fields::oleColor(color));
+    m_label->setPalette(p);
+}
+
+void LabelCtl::UserFontColor(quint32 color)
+{
+    QPalette p = m_label->palette();
+    p.setColor(QPalette::WindowText, fields::oleColor(color));
+    m_label->setPalette(p);
+}
+
+void LabelCtl::UserFontSize(int points)
+{
+    if (points <= 0)
+        return;
+    QFont f = m_label->font();
+    f.setPointSize(points);
+    m_label->setFont(f);
+}
+
+void LabelCtl::UserChrLen(int)
+{
+}
