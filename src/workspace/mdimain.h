@@ -1,0 +1,179 @@
+#pragma once
+// The main window: toolbar, status bar, template tree, millimetre rulers,
+// the bill surface with its field controls, the splitter and the scroll
+// bars. It builds itself in a fixed order when it loads and takes itself
+// apart in a fixed order when it closes (closing it ends the program).
+#include "app/mainmenu.h"
+#include "app/toolbox.h"
+#include "workspace/billopen.h"
+#include "workspace/fieldcontrols.h"
+#include "workspace/helpviewer.h"
+#include "workspace/layout.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+#include <memory>
+
+class BillSurface;
+class DesignCtl;
+class NewsTicker;
+class QLabel;
+class QScrollBar;
+class QStatusBar;
+class QToolBar;
+class RulerBox;
+class TemplateTree;
+struct AppState;
+
+class MDIMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // View menu items with a fixed meaning.
+    enum ViewItem { ViewToolBar = 0, ViewTree = 1, ViewToolBox = 2, ViewStatusBar = 4, ViewHistory = 6 };
+    enum HelpItem { HelpFile = 0, HelpAbout = 1 };
+
+    explicit MDIMain(AppState &state, QWidget *parent = nullptr);
+    ~MDIMain() override;
+
+    AppState &state() { return m_state; }
+    FieldControls &controls() { return m_controls; }
+    QWidget *billSurface() const;
+    BillSurface *surface() const { return m_surface; }
+    BillOpener &opener() { return *m_opener; }
+    TemplateTree *tree() const { return m_tree; }
+    QToolBar *toolBarCtl() const { return m_toolBar; }
+    QStatusBar *statusBarCtl() const { return m_statusBar; }
+    // Panel 1..6 of the status bar, or nullptr.
+    QLabel *statusPanel(int number) const;
+    RulerBox *topRuler() const { return m_rulerTop; }
+    RulerBox *splitter() const { return m_splitter; }
+    QScrollBar *hScrollBar() const { return m_hScroll; }
+    QScrollBar *vScrollBar() const { return m_vScroll; }
+    MenuHost &menus() { return m_menus; }
+    ToolBox *toolBox() const { return m_toolBox; }
+    NewsTicker *newsLabel() const { return m_news; }
+
+    // Recorded sizes in twips (width, height); the bars' heights are 0 while
+    // the bars are hidden.
+    std::array<int, 2> ClientSize{0, 0};
+    std::array<int, 2> ToolBarSize{0, 0};
+    std::array<int, 2> StatusBarSize{0, 0};
+    qint16 SplitterDrag = 0;
+    // The splitter's current left edge in twips.
+    int splitterPosition() const { return m_splitterX; }
+    const layout::PanePlan &lastLayout() const { return m_plan; }
+
+    // Opening and closing a template on the bill surface.
+    int ReadAddCtl(const QString &table, int design);
+    int UnloadCtl();
+    void EnterFillMode();
+    void EnterDesignLook();
+    void ShowToolButton(int number, bool visible);
+
+    // Places every pane for a splitter left edge x (twips).
+    void LayoutPanes(int x);
+    // Opens the help at its first page (what F1 does).
+    void showHelp();
+    HelpViewer *helpViewer() const { return m_help; }
+
+signals:
+    // "打印" with a template selected: the print preview should open.
+    void printRequested();
+    // The bill surface's guide lines should be redrawn in this mode.
+    void guideLinesRequested(int mode);
+    // An item of the tree's pop-up menu was chosen.
+    void popupItemClicked(int index);
+    // View item 6: the history window should be shown or hidden.
+    void historyToggled(bool show);
+    // A field control or selection frame was created for an opening.
+    void fieldCreated(int kind, int index, QWidget *control);
+    void frameCreated(int slot, DesignCtl *frame);
+    // Mouse and key input of the field controls, for design mode.
+    void fieldMouseDown(int kind, int index, int button, int shift, int x, int y);
+    void fieldMouseMove(int kind, int index, int button, int shift, int x, int y);
+    void fieldMouseUp(int kind, int index, int button, int shift, int x, int y);
+    void fieldKeyDown(int kind, int index, int keyCode, int shift);
+
+public slots:
+    void TreeViewCtl_NodeClick();
+    void TreeViewCtl_DblClick();
+    void ToolBarCtl_ButtonClick(QAction *button);
+    void mViewSub_Click(int index);
+    void mHelpSub_Click(int index);
+
+    // Field events of filling in; the linking rules act on them.
+    void MoneyCtl_TChange(int index);
+    void MoneyCtl_TMouseUp(int index, int button, int shift, int x, int y);
+    void TextCtl_TBChange(int index);
+    void DateCtl_DTBChange(int index);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // Load, in order.
+    void BuildMenus();
+    void createToolBar();
+    void createStatusBar();
+    void createTree();
+    void createPanes();
+    void createScrollBars();
+    void createFieldControls();
+    void recordBarSizes();
+    void tickViewItems();
+    void startNews();
+    // Unload, in order.
+    void Form_Unload();
+    void closeListedWindows();
+    void removeRuntimeControls();
+
+    void connectMenuItems();
+    void connectField(int kind, int index, QWidget *control);
+    void connectFrame(int slot, DesignCtl *frame);
+    void openToolBox();
+    void toggleBar(QWidget *bar, int item, std::array<int, 2> &size);
+    void toggleTree();
+
+    // Layout helpers.
+    int innerWidth() const;
+    int innerHeight() const;
+    int toolBarHeight() const;
+    int statusBarHeight() const;
+    void placePane(QWidget *w, const layout::TwipRect &r);
+    void applyScrollBar(QScrollBar *bar, const layout::ScrollBarPlan &plan);
+    void drawRulers();
+    void HScrollBarCtl_Change(int position);
+    void VScrollBarCtl_Change(int position);
+    void PictureCtlL_MouseDown(QMouseEvent *event);
+    void PictureCtlL_MouseMove(QMouseEvent *event);
+    void PictureCtlL_MouseUp();
+    void placeNewsLabel();
+    void showPointer(int x, int y);
+    void updateClock();
+
+    AppState &m_state;
+    FieldControls m_controls;
+    MenuHost m_menus;
+    RulerBox *m_client = nullptr; // the window's own surface
+    QToolBar *m_toolBar = nullptr;
+    QStatusBar *m_statusBar = nullptr;
+    std::array<QLabel *, 6> m_panels{};
+    TemplateTree *m_tree = nullptr;
+    RulerBox *m_rulerTop = nullptr;
+    BillSurface *m_surface = nullptr;
+    RulerBox *m_splitter = nullptr;
+    QScrollBar *m_hScroll = nullptr;
+    QScrollBar *m_vScroll = nullptr;
+    NewsTicker *m_news = nullptr;
+    QPointer<ToolBox> m_toolBox;
+    QPointer<HelpViewer> m_help;
+    std::unique_ptr<BillOpener> m_opener;
+    layout::PanePlan m_plan;
+    int m_splitterX = layout::DefaultSplitterLeft;
+    bool m_nodeClicked = false;
+    bool m_loaded = false;
+    bool m_unloaded = false;
+};

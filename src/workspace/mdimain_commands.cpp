@@ -1,0 +1,215 @@
+// The main window's commands: tree clicks, toolbar, view and help menus,
+// the tool box, and opening a template in the fill-in or design look.
+#include "workspace/mdimain.h"
+
+#include "app/appstate.h"
+#include "app/toolbox.h"
+#include "app/units.h"
+#include "news/about.h"
+#include "workspace/billsurface.h"
+#include "workspace/helpviewer.h"
+#include "workspace/rulers.h"
+#include "workspace/templatetree.h"
+
+#include <QAction>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QToolBar>
+
+// ---- tree ---------------------------------------------------------------
+
+void MDIMain::TreeViewCtl_NodeClick()
+{
+    m_nodeClicked = true;
+    m_tree->NodeClick(m_state);
+}
+
+void MDIMain::TreeViewCtl_DblClick()
+{
+    if (m_tree->nodeCount() == 0 || m_state.DesignMode != 0)
+        return;
+    if (!TemplateTree::nodeKey(m_tree->currentItem()).startsWith(QLatin1String("bKey")))
+        return;
+    m_state.Registry.reset();
+    UnloadCtl();
+    const QString table = m_tree->DblClickTable(m_state);
+    if (!table.isEmpty())
+        ReadAddCtl(table, 0);
+}
+
+int MDIMain::ReadAddCtl(const QString &table, int design)
+{
+    m_opener->ReadAddCtl(table, design);
+    // The bill may have changed size: place it and its bars again.
+    if (m_splitter)
+        LayoutPanes(m_splitterX);
+    return 0;
+}
+
+int MDIMain::UnloadCtl()
+{
+    return m_opener->UnloadCtl();
+}
+
+void MDIMain::EnterFillMode()
+{
+    if (m_state.IsWindowOpen(QStringLiteral("ToolBox")) && m_toolBox) {
+        m_toolBox->hide();
+        m_toolBox->close();
+    }
+    ShowToolButton(1, true);
+    ShowToolButton(2, true);
+    m_opener->hideFrames();
+    m_opener->enableFields(true);
+}
+
+void MDIMain::EnterDesignLook()
+{
+    ShowToolButton(1, false);
+    m_opener->hideFrames();
+    m_opener->enableFields(false);
+}
+
+void MDIMain::ShowToolButton(int number, bool visible)
+{
+    if (m_toolBar)
+        ToolBarCls::ShowToolButton(m_toolBar, number, visible);
+}
+
+// ---- toolbar ------------------------------------------------------------
+
+void MDIMain::ToolBarCtl_ButtonClick(QAction *button)
+{
+    const QString caption = button->text();
+    if (caption == QStringLiteral("打印")) {
+        if (!m_nodeClicked) {
+            QMessageBox::information(this, QStringLiteral("注意"),
+                                     QStringLiteral("未选中要打印的票据！"));
+            return;
+        }
+        emit printRequested();
+    } else if (caption == QStringLiteral("退出")) {
+        m_state.DesignMode = 0;
+        close();
+    }
+}
+
+// ---- view menu ----------------------------------------------------------
+
+void MDIMain::mViewSub_Click(int index)
+{
+    switch (index) {
+    case ViewToolBar: toggleBar(m_toolBar, ViewToolBar, ToolBarSize); break;
+    case ViewTree: toggleTree(); break;
+    case ViewToolBox: openToolBox(); break;
+    case ViewStatusBar: toggleBar(m_statusBar, ViewStatusBar, StatusBarSize); break;
+    case ViewHistory:
+        if (QAction *a = m_menus.item(MenuHost::View, ViewHistory)) {
+            a->setChecked(!a->isChecked());
+            emit historyToggled(a->isChecked());
+        }
+        break;
+    default: break;
+    }
+}
+
+void MDIMain::toggleBar(QWidget *bar, int item, std::array<int, 2> &size)
+{
+    QAction *a = m_menus.item(MenuHost::View, item);
+    if (!bar || !a)
+        return;
+    if (a->isChecked()) {
+        bar->hide();
+        a->setChecked(false);
+        size[1] = 0;
+    } else {
+        bar->show();
+        size[1] = int(units::pixelsToTwips(bar->sizeHint().height()));
+        a->setChecked(true);
+    }
+    LayoutPanes(m_splitterX);
+}
+
+void MDIMain::toggleTree()
+{
+    QAction *a = m_menus.item(MenuHost::View, ViewTree);
+    if (!a || !m_tree)
+        return;
+    if (a->isChecked()) {
+        m_tree->hide();
+        a->setChecked(false);
+        m_splitter->setCursor(Qt::ArrowCursor);
+        SplitterDrag = 0;
+        LayoutPanes(0);
+    } else {
+        a->setChecked(true);
+        m_tree->show();
+        m_splitter->setCursor(Qt::SizeHorCursor);
+        LayoutPanes(m_state.SplitterLeft);
+    }
+}
+
+void MDIMain::openToolBox()
+{
+    QAction *a = m_menus.item(MenuHost::View, ViewToolBox);
+    if (m_toolBox) {
+        m_toolBox->close();
+        return;
+    }
+    m_toolBox = new ToolBox(m_state, this);
+    connect(m_toolBox, &ToolBox::BillDrawLine, this, &MDIMain::guideLinesRequested);
+    connect(m_toolBox, &ToolBox::unloaded, this, [this] {
+        if (QAction *item = m_menus.item(MenuHost::View, ViewToolBox))
+            item->setChecked(false);
+    });
+    m_toolBox->move(mapToGlobal(QPoint(width() - 200, 80)));
+    m_toolBox->show();
+    if (a)
+        a->setChecked(true);
+}
+
+// ---- help ---------------------------------------------------------------
+
+void MDIMain::mHelpSub_Click(int index)
+{
+    if (index == HelpFile)
+        showHelp();
+    else if (index == HelpAbout)
+        About::showModal(m_state, this);
+}
+
+void MDIMain::showHelp()
+{
+    if (!m_help)
+        m_help = new HelpViewer(this);
+    m_help->showPage(HelpViewer::homePage());
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
+}
+
+// ---- field events of filling in -----------------------------------------
+
+void MDIMain::MoneyCtl_TChange(int index)
+{
+    Q_UNUSED(index);
+}
+
+void MDIMain::MoneyCtl_TMouseUp(int index, int button, int shift, int x, int y)
+{
+    Q_UNUSED(index);
+    Q_UNUSED(button);
+    Q_UNUSED(shift);
+    Q_UNUSED(x);
+    Q_UNUSED(y);
+}
+
+void MDIMain::TextCtl_TBChange(int index)
+{
+    Q_UNUSED(index);
+}
+
+void MDIMain::DateCtl_DTBChange(int index)
+{
+    Q_UNUSED(index);
+}

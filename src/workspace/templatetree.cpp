@@ -1,0 +1,132 @@
+#include "workspace/templatetree.h"
+
+#include "app/appstate.h"
+#include "app/templatestore.h"
+
+#include <QContextMenuEvent>
+#include <QHash>
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcTree, "billprint.tree")
+
+namespace {
+
+const QString kClassPrefix = QStringLiteral("cKey");
+const QString kBillPrefix = QStringLiteral("bKey");
+
+TreeSelection selectionOf(const QTreeWidgetItem *item)
+{
+    return {TemplateTree::nodeIndex(item), TemplateTree::nodeKey(item), item->text(0)};
+}
+
+} // namespace
+
+TemplateTree::TemplateTree(QWidget *parent) : QTreeWidget(parent)
+{
+    setObjectName(QStringLiteral("TreeViewCtl"));
+    setHeaderHidden(true);
+    setColumnCount(1);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setExpandsOnDoubleClick(true);
+}
+
+QString TemplateTree::nodeKey(const QTreeWidgetItem *item)
+{
+    return item ? item->data(0, KeyRole).toString() : QString();
+}
+
+int TemplateTree::nodeIndex(const QTreeWidgetItem *item)
+{
+    return item ? item->data(0, IndexRole).toInt() : -1;
+}
+
+QTreeWidgetItem *TemplateTree::addNode(QTreeWidgetItem *parent, const QString &key,
+                                       const QString &text)
+{
+    auto *item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
+    item->setText(0, text);
+    item->setData(0, KeyRole, key);
+    item->setData(0, IndexRole, ++m_nodeCount);
+    return item;
+}
+
+QTreeWidgetItem *TemplateTree::findByKey(const QString &key) const
+{
+    for (QTreeWidgetItemIterator it(const_cast<TemplateTree *>(this)); *it; ++it)
+        if (nodeKey(*it) == key)
+            return *it;
+    return nullptr;
+}
+
+int TemplateTree::ShowTree(const TemplateStore &store)
+{
+    // The store refuses a class or template row without number or name as a
+    // whole, so such a row leaves the tree empty, or with class nodes only.
+    QList<ClassRow> classes;
+    StoreStatus st = store.listClasses(classes);
+    if (!st) {
+        qCWarning(lcTree) << "reading the classes:" << st.message;
+        return st.error;
+    }
+    if (classes.isEmpty())
+        return 0;
+
+    QHash<qint64, QTreeWidgetItem *> classNodes;
+    for (const ClassRow &c : classes) {
+        const QString key = kClassPrefix + QString::number(c.cKey);
+        if (classNodes.contains(c.cKey)) {
+            qCWarning(lcTree) << "class number" << c.cKey << "used twice; kept the first";
+            continue;
+        }
+        classNodes.insert(c.cKey, addNode(nullptr, key, c.cName));
+    }
+
+    QList<BillRow> bills;
+    st = store.listBills(bills);
+    if (!st) {
+        qCWarning(lcTree) << "reading the templates:" << st.message;
+        return st.error;
+    }
+    for (const BillRow &b : bills) {
+        QTreeWidgetItem *parent = classNodes.value(b.cKey);
+        if (!parent) {
+            qCWarning(lcTree) << "template" << b.bName << "names no class; left out";
+            continue;
+        }
+        addNode(parent, kBillPrefix + QString::number(b.bKey), b.bName);
+    }
+    return 0;
+}
+
+void TemplateTree::NodeClick(AppState &state) const
+{
+    state.SelectedClass = TreeSelection{};
+    state.SelectedBill = TreeSelection{};
+    const QTreeWidgetItem *node = currentItem();
+    if (m_nodeCount == 0 || !node)
+        return;
+    const QString key = nodeKey(node);
+    if (key.startsWith(kClassPrefix)) {
+        state.SelectedClass = selectionOf(node);
+    } else if (key.startsWith(kBillPrefix)) {
+        state.SelectedBill = selectionOf(node);
+        if (const QTreeWidgetItem *parent = node->parent())
+            state.SelectedClass = selectionOf(parent);
+    }
+}
+
+QString TemplateTree::DblClickTable(const AppState &state) const
+{
+    const QTreeWidgetItem *node = currentItem();
+    if (m_nodeCount == 0 || !node || !nodeKey(node).startsWith(kBillPrefix))
+        return {};
+    if (state.SelectedBill.text.isEmpty() || state.SelectedClass.text.isEmpty())
+        return {};
+    return TemplateStore::templateTable(state.SelectedClass.text, state.SelectedBill.text);
+}
+
+void TemplateTree::contextMenuEvent(QContextMenuEvent *event)
+{
+    emit popupRequested(event->globalPos());
+    event->accept();
+}

@@ -1,0 +1,48 @@
+#pragma once
+// The tree of template classes with their templates beneath them. A class
+// node's key is "cKey" followed by the class number, a template node's
+// "bKey" followed by the template number; the first four characters of a key
+// tell the node's type.
+#include <QTreeWidget>
+
+class TemplateStore;
+struct AppState;
+
+class TemplateTree : public QTreeWidget {
+    Q_OBJECT
+public:
+    enum Role { KeyRole = Qt::UserRole + 1, IndexRole };
+
+    explicit TemplateTree(QWidget *parent = nullptr);
+
+    // Fills the tree from the class and template lists. A class row without
+    // number or name leaves the tree empty; a template row without number,
+    // name or class leaves the class nodes only. Returns 0 or the error
+    // number of a failed query (the nodes added so far stay).
+    int ShowTree(const TemplateStore &store);
+
+    // Records the selected node in SelectedClass/SelectedBill.
+    void NodeClick(AppState &state) const;
+    // The template table a double click opens: "class_template" when the
+    // selected node is a template and both names are known; empty otherwise.
+    QString DblClickTable(const AppState &state) const;
+
+    // Number of nodes (classes and templates).
+    int nodeCount() const { return m_nodeCount; }
+    static QString nodeKey(const QTreeWidgetItem *item);
+    // Position of the node in the order added, from 1.
+    static int nodeIndex(const QTreeWidgetItem *item);
+    QTreeWidgetItem *findByKey(const QString &key) const;
+
+signals:
+    // A right-button press on the tree at this point (for the pop-up menu).
+    void popupRequested(const QPoint &globalPos);
+
+protected:
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    QTreeWidgetItem *addNode(QTreeWidgetItem *parent, const QString &key, const QString &text);
+
+    int m_nodeCount = 0;
+};
