@@ -1,0 +1,659 @@
+#include "fields/moneyctl.h"
+#include "app/units.h"
+#include "fields/amountwords.h"
+#include "fields/moneylayout.h"
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPalette>
+#include <QResizeEvent>
+
+namespace {
+
+const QString WholeAmountTip = QStringLiteral("金额");
+
+// Windows-style colour: red in the low byte; the high bit marks a system
+// colour by index (5 the window background, 8 the window text, ...).
+QColor colorFromValue(qint64 value)
+{
+    const auto v = quint32(value);
+    if (v & 0x80000000u) {
+        const QPalette p;
+        switch (v & 0xFFu) {
+        case 8: return p.color(QPalette::Text);
+        case 15: return p.color(QPalette::Button);
+        case 18: return p.color(QPalette::ButtonText);
+        default: return p.color(QPalette::Base);
+        }
+    }
+    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
+}
+
+qint16 shiftMask(Qt::KeyboardModifiers m)
+{
+    return qint16((m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0)
+                  | (m & Qt::AltModifier ? 4 : 0));
+}
+
+qint16 buttonMask(Qt::MouseButtons b)
+{
+    return qint16((b & Qt::LeftButton ? 1 : 0) | (b & Qt::RightButton ? 2 : 0)
+                  | (b & Qt::MiddleButton ? 4 : 0));
+}
+
+// Windows virtual-key code of a Qt key event (0 for keys without one).
+qint16 virtualKey(const QKeyEvent *e)
+{
+    const int k = e->key();
+    const bool keypad = e->modifiers() & Qt::KeypadModifier;
+    if (k >= Qt::Key_0 && k <= Qt::Key_9)
+        return qint16((keypad ? 96 : 48) + (k - Qt::Key_0));
+    if (k >= Qt::Key_A && k <= Qt::Key_Z)
+        return qint16(65 + (k - Qt::Key_A));
+    if (k >= Qt::Key_F1 && k <= Qt::Key_F24)
+        return qint16(112 + (k - Qt::Key_F1));
+    switch (k) {
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Tab: case Qt::Key_Backtab: return 9;
+    case Qt::Key_Return: case Qt::Key_Enter: return 13;
+    case Qt::Key_Shift: return 16;
+    case Qt::Key_Control: return 17;
+    case Qt::Key_Alt: return 18;
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_Space: return 32;
+    case Qt::Key_PageUp: return 33;
+    case Qt::Key_PageDown: return 34;
+    case Qt::Key_End: return 35;
+    case Qt::Key_Home: return 36;
+    case Qt::Key_Left: return 37;
+    case Qt::Key_Up: return 38;
+    case Qt::Key_Right: return 39;
+    case Qt::Key_Down: return 40;
+    case Qt::Key_Insert: return 45;
+    case Qt::Key_Delete: return 46;
+    case Qt::Key_Asterisk: return keypad ? 106 : 0;
+    case Qt::Key_Plus: return keypad ? 107 : 187;
+    case Qt::Key_Minus: return keypad ? 109 : 189;
+    case Qt::Key_Period: return keypad ? 110 : 190;
+    case Qt::Key_Slash: return keypad ? 111 : 191;
+    default: return 0;
+    }
+}
+
+int twips(qreal pixels)
+{
+    return int(units::pixelsToTwips(qRound(pixels)));
+}
+
+} // namespace
+
+MoneyCtl::MoneyCtl(QWidget *parent)
+    : QWidget(parent)
+{
+    setFocusPolicy(Qt::ClickFocus);
+    setMouseTracking(true);
+    resize(units::twipsToPixels(qRound(m_fieldWidth)), units::twipsToPixels(qRound(m_fieldHeight)));
+    m_font = font();
+    m_txtCol.append(newColumn());
+    m_lbCol.append(newSeparator());
+    m_columnLeft = {0};
+    m_separatorLeft = {0};
+    LoadColumns();
+    UserMoneySameSpace(m_sameSpacing);
+    UserMoneyLineMove();
+}
+
+MoneyCtl::~MoneyCtl()
+{
+    for (QLineEdit *column : std::as_const(m_txtCol)) {
+        column->removeEventFilter(this);
+        column->disconnect(this);
+    }
+}
+
+QLineEdit *MoneyCtl::newColumn()
+{
+    auto *column = new QLineEdit(this);
+    column->hide();
+    column->setFrame(false);
+    column->setAlignment(Qt::AlignCenter);
+    column->setFont(m_font);
+    QPalette p = column->palette();
+    p.setColor(QPalette::Text, m_fontColor);
+    p.setColor(QPalette::Base, m_backColor);
+    column->setPalette(p);
+    column->setMaxLength(m_chrLen > 0 ? m_chrLen : 32767);
+    column->setReadOnly(m_editMode);
+    column->setCursor(m_editMode ? Qt::SizeHorCursor : Qt::IBeamCursor);
+    column->setEnabled(m_inputEnabled);
+    column->installEventFilter(this);
+    connect(column, &QLineEdit::textChanged, this, [this, column] { onColumnEdited(column); });
+    return column;
+}
+
+QLabel *MoneyCtl::newSeparator()
+{
+    auto *bar = new QLabel(this);
+    bar->hide();
+    bar->setAutoFillBackground(true);
+    QPalette p = bar->palette();
+    p.setColor(QPalette::Window, m_lineColor);
+    bar->setPalette(p);
+    bar->setEnabled(m_inputEnabled);
+    return bar;
+}
+
+void MoneyCtl::onColumnEdited(QLineEdit *column)
+{
+    const int index = int(m_txtCol.indexOf(column));
+    if (index < 0)
+        return;
+    if (index < m_columnText.size())
+        m_columnText[index] = column->text();
+    emit TChange();
+}
+
+// ---- Contents -------------------------------------------------------------
+
+QStringList MoneyCtl::UserGetMoneyText() const
+{
+    return m_columnText.mid(0, m_columnCount);
+}
+
+void MoneyCtl::UserSetMoneyText(const QStringList &texts)
+{
+    if (texts.isEmpty())
+        return;
+    // Columns beyond the given texts are emptied rather than read past the end.
+    for (int i = 0; i < m_txtCol.size(); ++i) {
+        m_txtCol.at(i)->setText(texts.value(i));
+        if (i < m_columnText.size()) // the column may have cut the text to its length
+            m_columnText[i] = m_txtCol.at(i)->text();
+    }
+}
+
+QString MoneyCtl::UserGetMoneyNumber() const
+{
+    QString digits;
+    for (int i = 0; i < m_txtCol.size(); ++i) {
+        const QString text = m_txtCol.at(i)->text();
+        const bool blank = text.trimmed().isEmpty() || !words::IsAmountNumeric(text);
+        digits += blank ? QStringLiteral("0") : m_columnText.value(i);
+    }
+    return digits;
+}
+
+QString MoneyCtl::UserGetMoneyToChinese(QString *error) const
+{
+    const words::WordsResult r = words::MoneyToChinese(UserGetMoneyNumber(), 2);
+    if (error)
+        *error = r.ok() || r.status == words::WordsStatus::NotNumeric ? QString() : r.message;
+    return r.text;
+}
+
+QString MoneyCtl::UserGetMoneyToEnglish() const
+{
+    QString typed;
+    for (const QLineEdit *column : m_txtCol)
+        typed += column->text();
+    return words::MoneyToEnglish(typed).text;
+}
+
+int MoneyCtl::UserGetMoneyFengID(const QString &unit) const
+{
+    return moneylayout::columnOfUnit(unit, m_columnCount);
+}
+
+void MoneyCtl::UserMoneyClear()
+{
+    for (QLineEdit *column : std::as_const(m_txtCol))
+        column->clear();
+}
+
+// ---- Columns --------------------------------------------------------------
+
+QList<int> MoneyCtl::UserGetMoneyColX() const
+{
+    return m_columnX;
+}
+
+void MoneyCtl::UserMoneyColX(const QList<int> &positions)
+{
+    // A list of another length than the columns fills what it can; the
+    // other columns keep their positions.
+    for (int i = 0; i < positions.size() && i < m_columnX.size(); ++i)
+        m_columnX[i] = positions.at(i);
+    if (m_sameSpacing) {
+        UserMoneySameSpace(true);
+        return;
+    }
+    for (int i = 0; i < m_txtCol.size(); ++i) {
+        m_columnLeft[i] = m_columnX.value(i);
+        QLineEdit *column = m_txtCol.at(i);
+        column->move(units::twipsToPixels(m_columnLeft.at(i)), column->y());
+    }
+    const QList<int> bars = moneylayout::separatorsBetween(m_columnX, m_columnWidth, m_separatorWidth);
+    for (int i = 0; i < bars.size() && i < m_lbCol.size(); ++i) {
+        m_separatorX[i] = bars.at(i);
+        placeSeparator(i);
+    }
+}
+
+int MoneyCtl::UserGetMoneyCount() const
+{
+    return m_columnCount;
+}
+
+bool MoneyCtl::UserSetMoneyCount(int count, QString *error)
+{
+    if (count > moneylayout::MaxColumns) {
+        if (error)
+            *error = tr("A money field has at most %1 columns, not %2.")
+                         .arg(moneylayout::MaxColumns).arg(count);
+        return false;
+    }
+    m_columnCount = qMax(1, count); // 0 resets the field to its one column
+    UnloadColumns();
+    LoadColumns();
+    UserMoneySameSpace(true);
+    rereadColumnTexts();
+    if (error)
+        error->clear();
+    return true;
+}
+
+void MoneyCtl::UserMoneyStartBit(const QString &unit)
+{
+    const int position = int(moneylayout::UnitNames().indexOf(unit));
+    if (position >= 0)
+        m_columnCount = position + 1;
+    UnloadColumns();
+    LoadColumns();
+    rereadColumnTexts();
+}
+
+void MoneyCtl::UserSetMoneyStyle(int style)
+{
+    m_styleCode = style;
+    if (style == 1) {
+        syncFieldSize();
+        m_columnX[0] = 0;
+        m_columnWidth = int(units::roundHalfEven(m_fieldWidth));
+    }
+    UserMoneyLineMove();
+}
+
+void MoneyCtl::UserMoneyWidth(int width)
+{
+    m_columnWidth = width;
+    for (QLineEdit *column : std::as_const(m_txtCol))
+        column->resize(units::twipsToPixels(width), column->height());
+}
+
+void MoneyCtl::UserMoneySameSpace(bool same)
+{
+    m_sameSpacing = same;
+    if (same) {
+        syncFieldSize();
+        const moneylayout::Spacing s = moneylayout::evenSpacing(
+            m_columnCount, m_fieldWidth, m_columnWidth, m_separatorWidth);
+        m_columnX = s.columnX;
+        m_separatorX = s.separatorX;
+    }
+    UserMoneyLineMove();
+}
+
+void MoneyCtl::UserMoneyLineMove()
+{
+    for (int i = 0; i < m_txtCol.size(); ++i) {
+        m_columnLeft[i] = m_columnX.value(i);
+        placeColumn(i);
+    }
+    for (int i = 0; i < m_lbCol.size(); ++i) {
+        m_separatorLeft[i] = m_separatorX.value(i);
+        placeSeparator(i);
+    }
+}
+
+void MoneyCtl::MoneyLineReload()
+{
+    UnloadColumns();
+    LoadColumns();
+    UserMoneySameSpace(m_sameSpacing);
+}
+
+void MoneyCtl::placeColumn(int column)
+{
+    QLineEdit *c = m_txtCol.at(column);
+    c->setGeometry(units::twipsToPixels(m_columnLeft.at(column)), 0,
+                   units::twipsToPixels(m_columnWidth), height());
+    c->show();
+}
+
+void MoneyCtl::placeSeparator(int separator)
+{
+    QLabel *bar = m_lbCol.at(separator);
+    bar->setGeometry(units::twipsToPixels(m_separatorLeft.at(separator)), 0,
+                     units::twipsToPixels(m_separatorWidth), height());
+    bar->show();
+    bar->raise();
+}
+
+// Separators from the highest down to 1 are removed, then the columns.
+void MoneyCtl::UnloadColumns()
+{
+    for (auto i = m_lbCol.size() - 1; i >= 1; --i) {
+        QLabel *bar = m_lbCol.takeAt(i);
+        bar->hide();
+        bar->deleteLater();
+    }
+    for (auto i = m_txtCol.size() - 1; i >= 1; --i) {
+        QLineEdit *column = m_txtCol.takeAt(i);
+        column->removeEventFilter(this);
+        column->disconnect(this);
+        column->hide();
+        column->deleteLater(); // may be inside its own key handler
+    }
+    m_columnLeft.resize(1);
+    m_separatorLeft.resize(1);
+    m_dragging = false;
+}
+
+void MoneyCtl::LoadColumns()
+{
+    m_columnX = {0};
+    m_columnText = {QString()};
+    m_separatorX = {0};
+    m_txtCol.at(0)->clear();
+    if (m_columnCount < 2) {
+        m_txtCol.at(0)->setToolTip(WholeAmountTip);
+        m_lbCol.at(0)->setToolTip(WholeAmountTip);
+        return;
+    }
+    const int n = m_columnCount;
+    m_columnX.resize(n);
+    m_columnText.resize(n);
+    m_separatorX.resize(n);
+    m_txtCol.at(0)->setToolTip(moneylayout::unitOfColumn(0, n));
+    for (int i = 1; i < n; ++i) {
+        QLineEdit *column = newColumn();
+        column->setToolTip(moneylayout::unitOfColumn(i, n));
+        m_txtCol.append(column);
+        m_columnLeft.append(m_columnLeft.at(0));
+    }
+    m_lbCol.at(0)->setToolTip(QStringLiteral("0"));
+    for (int i = 1; i < n; ++i) {
+        QLabel *bar = newSeparator();
+        bar->setToolTip(QString::number(i));
+        m_lbCol.append(bar);
+        m_separatorLeft.append(m_separatorLeft.at(0));
+    }
+}
+
+void MoneyCtl::rereadColumnTexts()
+{
+    m_columnText.resize(m_txtCol.size());
+    for (int i = 0; i < m_txtCol.size(); ++i)
+        m_columnText[i] = m_txtCol.at(i)->text();
+}
+
+// ---- Looks ----------------------------------------------------------------
+
+void MoneyCtl::UserFontColor(qint64 color)
+{
+    m_fontColor = colorFromValue(color);
+    for (QLineEdit *column : std::as_const(m_txtCol)) {
+        QPalette p = column->palette();
+        p.setColor(QPalette::Text, m_fontColor);
+        column->setPalette(p);
+    }
+}
+
+void MoneyCtl::UserFontSize(int points)
+{
+    if (points <= 0)
+        return;
+    m_font.setPointSize(points);
+    for (QLineEdit *column : std::as_const(m_txtCol))
+        column->setFont(m_font);
+}
+
+void MoneyCtl::UserChrLen(int length)
+{
+    m_chrLen = qMax(0, length);
+    for (QLineEdit *column : std::as_const(m_txtCol))
+        column->setMaxLength(m_chrLen > 0 ? m_chrLen : 32767);
+}
+
+void MoneyCtl::UserLineShow(bool show)
+{
+    for (QLabel *bar : std::as_const(m_lbCol))
+        bar->setVisible(show);
+}
+
+void MoneyCtl::UserLineWidth(int width)
+{
+    m_separatorWidth = width;
+    for (QLabel *bar : std::as_const(m_lbCol))
+        bar->resize(units::twipsToPixels(width), bar->height());
+    UserMoneyLineMove();
+}
+
+void MoneyCtl::UserLineColor(qint64 color)
+{
+    m_lineColor = colorFromValue(color);
+    for (QLabel *bar : std::as_const(m_lbCol)) {
+        QPalette p = bar->palette();
+        p.setColor(QPalette::Window, m_lineColor);
+        bar->setPalette(p);
+    }
+}
+
+void MoneyCtl::UserBackColor(qint64 color)
+{
+    m_backColor = colorFromValue(color);
+    for (QLineEdit *column : std::as_const(m_txtCol)) {
+        QPalette p = column->palette();
+        p.setColor(QPalette::Base, m_backColor);
+        column->setPalette(p);
+    }
+}
+
+void MoneyCtl::UserToolTip(const QString &)
+{
+}
+
+// ---- Input ----------------------------------------------------------------
+
+void MoneyCtl::UserEnabled(bool enabled)
+{
+    m_inputEnabled = enabled;
+    for (QLineEdit *column : std::as_const(m_txtCol))
+        column->setEnabled(enabled);
+    for (QLabel *bar : std::as_const(m_lbCol))
+        bar->setEnabled(enabled);
+}
+
+void MoneyCtl::UserEdit(bool edit)
+{
+    m_editMode = edit;
+    for (QLineEdit *column : std::as_const(m_txtCol)) {
+        column->setReadOnly(edit);
+        column->setCursor(edit ? Qt::SizeHorCursor : Qt::IBeamCursor);
+    }
+    UserEnabled(edit);
+}
+
+void MoneyCtl::HandleColumnKey(int column, int keyCode)
+{
+    QLineEdit *c = m_txtCol.value(column);
+    if (!c)
+        return;
+    const int last = int(m_txtCol.size()) - 1;
+    const int k = (keyCode >= 96 && keyCode <= 105) ? keyCode - 48 : keyCode;
+    if (k >= 48 && k <= 57) {
+        if (m_chrLen <= 1) {
+            c->setText(QString(QChar(k)));
+            c->setCursorPosition(1);
+        }
+        if (column < last && c->cursorPosition() >= m_chrLen)
+            FocusColumn(column + 1, false);
+    } else if (k == 8) {
+        if (c->text().isEmpty() && column > 0)
+            FocusColumn(column - 1, true);
+    } else if (k == 37) {
+        if (column > 0 && c->cursorPosition() == 0)
+            FocusColumn(column - 1, true);
+    } else if (k == 39) {
+        if (column < last && c->cursorPosition() >= m_chrLen)
+            FocusColumn(column + 1, false);
+    } else if (k == 13) {
+        if (column < last)
+            FocusColumn(column + 1, false);
+    }
+    if (column < m_columnText.size())
+        m_columnText[column] = c->text();
+}
+
+void MoneyCtl::FocusColumn(int column, bool atEnd)
+{
+    QLineEdit *c = m_txtCol.value(column);
+    if (!c)
+        return;
+    if (c->isHidden()) {
+        for (int i = column + 1; i < m_txtCol.size(); ++i) {
+            if (!m_txtCol.at(i)->isHidden()) {
+                m_txtCol.at(i)->setFocus();
+                return;
+            }
+        }
+        return;
+    }
+    c->setCursorPosition(atEnd ? int(c->text().size()) : 0);
+    c->setFocus();
+}
+
+// ---- Geometry and events --------------------------------------------------
+
+void MoneyCtl::setFieldSizeTwips(double width, double height)
+{
+    m_fieldWidth = width;
+    m_fieldHeight = height;
+    resize(units::twipsToPixels(qRound64(width)), units::twipsToPixels(qRound64(height)));
+    UserMoneySameSpace(m_sameSpacing);
+}
+
+// Takes the size from the widget when it was resized in pixels since the
+// twips size was last set.
+QSizeF MoneyCtl::fieldSizeTwips() const
+{
+    syncFieldSize();
+    return {m_fieldWidth, m_fieldHeight};
+}
+
+void MoneyCtl::syncFieldSize() const
+{
+    if (units::twipsToPixels(qRound64(m_fieldWidth)) != width())
+        m_fieldWidth = double(units::pixelsToTwips(width()));
+    if (units::twipsToPixels(qRound64(m_fieldHeight)) != height())
+        m_fieldHeight = double(units::pixelsToTwips(height()));
+}
+
+void MoneyCtl::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    syncFieldSize();
+    UserMoneySameSpace(m_sameSpacing);
+}
+
+void MoneyCtl::mousePressEvent(QMouseEvent *event)
+{
+    emit MouseDown(buttonMask(event->button()), shiftMask(event->modifiers()),
+                   twips(event->position().x()), twips(event->position().y()));
+}
+
+void MoneyCtl::mouseMoveEvent(QMouseEvent *event)
+{
+    emit MouseMove(buttonMask(event->buttons()), shiftMask(event->modifiers()),
+                   twips(event->position().x()), twips(event->position().y()));
+}
+
+void MoneyCtl::mouseReleaseEvent(QMouseEvent *event)
+{
+    emit MouseUp(buttonMask(event->button()), shiftMask(event->modifiers()),
+                 twips(event->position().x()), twips(event->position().y()));
+}
+
+void MoneyCtl::keyPressEvent(QKeyEvent *event)
+{
+    // Keys a column passes on (Enter, for one) are not the field's own.
+    if (!hasFocus()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    emit KeyDown(virtualKey(event), shiftMask(event->modifiers()));
+    event->accept();
+}
+
+bool MoneyCtl::eventFilter(QObject *watched, QEvent *event)
+{
+    const int column = int(m_txtCol.indexOf(static_cast<QLineEdit *>(watched)));
+    if (column < 0)
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::KeyRelease:
+        HandleColumnKey(column, virtualKey(static_cast<QKeyEvent *>(event)));
+        return false;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease:
+        return columnMouse(column, event);
+    default:
+        return QWidget::eventFilter(watched, event);
+    }
+}
+
+// A column pressed in edit mode is dragged sideways; releasing the mouse
+// over a column records its position whatever the mode.
+bool MoneyCtl::columnMouse(int column, QEvent *event)
+{
+    auto *e = static_cast<QMouseEvent *>(event);
+    if (event->type() == QEvent::MouseButtonPress) {
+        if (m_editMode)
+            m_dragging = true;
+        return m_editMode;
+    }
+    if (event->type() == QEvent::MouseMove) {
+        if (m_dragging)
+            dragColumnTo(column, m_columnLeft.at(column) + twips(e->position().x()));
+        return m_editMode;
+    }
+    m_dragging = false;
+    m_columnX[column] = m_columnLeft.at(column);
+    emit TMouseUp(buttonMask(e->button()), shiftMask(e->modifiers()),
+                  twips(e->position().x()), twips(e->position().y()));
+    return m_editMode;
+}
+
+void MoneyCtl::dragColumnTo(int column, int wanted)
+{
+    syncFieldSize();
+    const int left = moneylayout::clampDrag(wanted, column, m_columnLeft, m_columnWidth, m_fieldWidth);
+    m_columnLeft[column] = left;
+    QLineEdit *c = m_txtCol.at(column);
+    c->move(units::twipsToPixels(left), c->y());
+
+    const int last = int(m_txtCol.size()) - 1;
+    auto recentre = [this, last](int j) { // the separator between j and j + 1
+        const double next = j + 1 <= last ? m_columnLeft.at(j + 1) : m_fieldWidth;
+        m_separatorLeft[j] = moneylayout::centredSeparator(
+            m_columnLeft.at(j), next, m_columnWidth, m_separatorWidth);
+        QLabel *bar = m_lbCol.at(j);
+        bar->move(units::twipsToPixels(m_separatorLeft.at(j)), bar->y());
+    };
+    if (column < last || column == 0)
+        recentre(column);
+    if (column > 0)
+        recentre(column - 1);
+}

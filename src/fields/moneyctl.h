@@ -1,0 +1,142 @@
+#pragma once
+// The money field: a strip of single-digit columns under the printed unit
+// boxes of a bill (亿 千 百 十 万 千 百 十 元 角 分), separated by thin bars.
+// Digits are typed column by column; the field gives its amount as digits,
+// as Chinese financial numerals and as English words. In its single-box
+// style one wide column takes the whole amount, point included.
+//
+// Lengths are twips. Mouse positions in the signals are twips within the
+// field (MouseDown/MouseMove/MouseUp) or within the column (TMouseUp);
+// Button and Shift are masks (1 left, 2 right, 4 middle; 1 Shift, 2 Ctrl,
+// 4 Alt) and key codes are Windows virtual-key codes (13 Enter, 37..40
+// arrows, 48..57 digits, 96..105 keypad digits).
+#include <QColor>
+#include <QFont>
+#include <QList>
+#include <QSizeF>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+
+class MoneyCtl : public QWidget {
+    Q_OBJECT
+public:
+    explicit MoneyCtl(QWidget *parent = nullptr);
+    ~MoneyCtl() override;
+
+    // Contents
+    QStringList UserGetMoneyText() const;
+    void UserSetMoneyText(const QStringList &texts);
+    QString UserGetMoneyNumber() const;
+    QString UserGetMoneyToChinese(QString *error = nullptr) const;
+    QString UserGetMoneyToEnglish() const;
+    int UserGetMoneyFengID(const QString &unit) const;
+    void UserMoneyClear();
+
+    // Columns
+    QList<int> UserGetMoneyColX() const;
+    void UserMoneyColX(const QList<int> &positions);
+    int UserGetMoneyCount() const;
+    bool UserSetMoneyCount(int count, QString *error = nullptr);
+    void UserMoneyStartBit(const QString &unit);
+    void UserSetMoneyStyle(int style);
+    void UserMoneyWidth(int width);
+    void UserMoneySameSpace(bool same);
+    void UserMoneyLineMove();
+    void MoneyLineReload();
+
+    // Looks
+    void UserFontColor(qint64 color);
+    void UserFontSize(int points);
+    void UserChrLen(int length);
+    void UserLineShow(bool show);
+    void UserLineWidth(int width);
+    void UserLineColor(qint64 color);
+    void UserBackColor(qint64 color);
+    void UserToolTip(const QString &text);
+
+    // Input
+    void UserEnabled(bool enabled);
+    void UserEdit(bool edit);
+
+    // Typing rules of column `column` after key `keyCode` was released in it.
+    void HandleColumnKey(int column, int keyCode);
+    // Gives column `column` the focus, caret at the start or end of its text;
+    // a hidden column passes the focus to the next visible one.
+    void FocusColumn(int column, bool atEnd);
+
+    // The field's own size in twips. Resizing the widget in pixels updates it
+    // too; setting it here keeps fractions of a pixel exact.
+    void setFieldSizeTwips(double width, double height);
+    QSizeF fieldSizeTwips() const;
+
+    // State, for the workspace, printing and tests.
+    int StyleCode() const { return m_styleCode; }
+    bool SameSpacing() const { return m_sameSpacing; }
+    bool EditMode() const { return m_editMode; }
+    bool Dragging() const { return m_dragging; }
+    int ColumnWidth() const { return m_columnWidth; }
+    int SeparatorWidth() const { return m_separatorWidth; }
+    QList<int> SeparatorX() const { return m_separatorX; }
+    int columnLeft(int column) const { return m_columnLeft.value(column); }
+    int separatorLeft(int separator) const { return m_separatorLeft.value(separator); }
+    QLineEdit *TxtCol(int column) const { return m_txtCol.value(column); }
+    QLabel *LbCol(int separator) const { return m_lbCol.value(separator); }
+
+signals:
+    void MouseDown(qint16 Button, qint16 Shift, int X, int Y);
+    void MouseMove(qint16 Button, qint16 Shift, int X, int Y);
+    void MouseUp(qint16 Button, qint16 Shift, int X, int Y);
+    void KeyDown(qint16 KeyCode, qint16 Shift);
+    void TMouseUp(qint16 Button, qint16 Shift, int X, int Y);
+    void TChange();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QLineEdit *newColumn();
+    QLabel *newSeparator();
+    void UnloadColumns();
+    void LoadColumns();
+    void rereadColumnTexts();
+    void syncFieldSize() const;
+    void placeColumn(int column);
+    void placeSeparator(int separator);
+    void onColumnEdited(QLineEdit *column);
+    bool columnMouse(int column, QEvent *event);
+    void dragColumnTo(int column, int wanted);
+
+    QList<QLineEdit *> m_txtCol; // TxtCol: the digit columns
+    QList<QLabel *> m_lbCol;     // LbCol: the separator bars
+    int m_columnCount = 1;
+    QList<int> m_columnX;
+    QList<int> m_separatorX;
+    QStringList m_columnText;
+    QList<int> m_columnLeft;    // where each column stands now (twips)
+    QList<int> m_separatorLeft; // where each separator stands now (twips)
+    int m_columnWidth = 567;
+    int m_separatorWidth = 28;
+    mutable double m_fieldWidth = 567; // FieldSize, kept in step with the widget
+    mutable double m_fieldHeight = 567;
+    int m_styleCode = 0;
+    bool m_sameSpacing = false;
+    bool m_editMode = false;
+    bool m_dragging = false;
+
+    // Properties every column and separator shares, also given to new ones.
+    int m_chrLen = 1;
+    QFont m_font;
+    QColor m_fontColor = Qt::black;
+    QColor m_backColor = Qt::white;
+    QColor m_lineColor = Qt::black;
+    bool m_inputEnabled = true;
+};
