@@ -76,14 +76,17 @@ RulerBox::RulerBox(QWidget *parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     QFont f = font();
-    f.setPixelSize(9);
+    f.setPixelSize(10);
     setFont(f);
-    m_image = QPixmap(qMax(1, width()), qMax(1, height()));
     clear();
 }
 
 void RulerBox::clear()
 {
+    // Sized here as well as on resize: a hidden widget gets its resize
+    // event only when shown, and the rulers are drawn before that.
+    if (m_image.size() != size())
+        m_image = QPixmap(qMax(1, width()), qMax(1, height()));
     m_image.fill(backColor());
     update();
 }

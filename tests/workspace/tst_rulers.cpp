@@ -16,6 +16,7 @@ private slots:
     void verticalDrawingFollowsScroll();
     void formRulerStartsBelowOffset();
     void backColourWipesDrawing();
+    void drawnBeforeShown();
 };
 
 void TstRulers::ticks_data()
@@ -143,6 +144,23 @@ void TstRulers::backColourWipesDrawing()
     const QImage img = box.image().toImage();
     for (int x = 0; x < 100; x += 7)
         QCOMPARE(img.pixelColor(x, 12), QColor(128, 128, 128));
+}
+
+// The layout draws the rulers while the window is still being built, before
+// the boxes have ever been shown at their size.
+void TstRulers::drawnBeforeShown()
+{
+    QWidget window;
+    auto *box = new RulerBox(&window);
+    box->setGeometry(0, 0, 300, 14);
+    PropertiesCls::RulerPicT(*box, 0, 4000);
+    window.resize(300, 14);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QImage shown = box->grab().toImage();
+    // The 7 cm tick at 3969 twips (265 px), far beyond a default-sized box.
+    QCOMPARE(shown.pixelColor(265, 12), box->foreColor());
+    QCOMPARE(shown.pixelColor(268, 12), box->backColor());
 }
 
 QTEST_MAIN(TstRulers)
