@@ -286,7 +286,8 @@ void FieldWidget::mouseReleaseEvent(QMouseEvent *event)
 // leaves unused pass on to the window.
 void FieldWidget::keyPressEvent(QKeyEvent *event)
 {
-    if (!hasFocus()) {
+    // hasFocus() would also answer for the focus proxy, the live box.
+    if (QApplication::focusWidget() != this) {
         QWidget::keyPressEvent(event);
         return;
     }

@@ -11,6 +11,8 @@ LabelCtl::LabelCtl(QWidget *parent) : FieldWidget(parent), m_label(new QLabel(th
     m_label->setTextFormat(Qt::PlainText);
     m_label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setInner(m_label);
+    // A caption is not a place for the keyboard, in either mode.
+    setFocusPolicy(Qt::NoFocus);
 }
 
 QString LabelCtl::UserGetLabelCaption() const
