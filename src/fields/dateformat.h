@@ -25,9 +25,9 @@ inline constexpr std::array<char16_t, 8> DateSeparators{
 
 enum class DigitTable { Capital, Lower };
 
-// Full Chinese forms keep a leading zero digit for 1 to 9 and the banking
-// forms for ten, twenty and thirty; short forms are what is written after
-// a part that already shows the date is a cheque date.
+// Full forms (codes 3 and 5) keep a leading zero for 1 to 9 and, in
+// capitals, the cheque forms 零壹拾, 零贰拾, 零叁拾 and 壹拾 before 11 to 19;
+// short forms (codes 4 and 6) drop the leading 零/○ and the 壹/一 before 拾/十.
 enum class ChineseForm { Full, Short };
 
 // The style code read as seven two-digit numbers. A pair that is missing or
