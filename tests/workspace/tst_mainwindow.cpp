@@ -1,0 +1,550 @@
+// The main window on a temporary database: tree, opening templates, the
+// print button, view toggles, splitter and shutdown.
+#include "testdb.h"
+
+#include "app/appstate.h"
+#include "app/database.h"
+#include "app/toolbox.h"
+#include "fields/checkctl.h"
+#include "fields/datectl.h"
+#include "fields/labelctl.h"
+#include "fields/moneyctl.h"
+#include "fields/textctl.h"
+#include "workspace/billopen.h"
+#include "workspace/billsurface.h"
+#include "workspace/designctl.h"
+#include "workspace/mdimain.h"
+#include "workspace/rulers.h"
+#include "workspace/templatetree.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include "app/units.h"
+#include <QMessageBox>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QToolBar>
+#include <memory>
+
+using testdb::Row;
+
+namespace {
+
+// Closes the next message box and hands back its title and text.
+struct MessageCatcher {
+    QString title;
+    QString text;
+    void arm()
+    {
+        QTimer::singleShot(0, [this] { poll(); });
+    }
+    void poll()
+    {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            title = box->windowTitle();
+            text = box->text();
+            box->close();
+            return;
+        }
+        QTimer::singleShot(10, [this] { poll(); });
+    }
+};
+
+QTreeWidgetItem *nodeByText(TemplateTree *tree, const QString &text)
+{
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        if ((*it)->text(0) == text)
+            return *it;
+    return nullptr;
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void loadBuildsPanesAndMenus();
+    void treeFromRows_data();
+    void treeFromRows();
+    void nodeClickRecordsSelection();
+    void printNeedsASelection();
+    void openingCreatesControls();
+    void billWithoutSizeKeepsPreviousSize();
+    void designOpeningDisablesAndFrames();
+    void openingStopsOnBadRowsWithoutCrash_data();
+    void openingStopsOnBadRowsWithoutCrash();
+    void unloadCtlLeavesOnlyElementsZero();
+    void viewTogglesRelayout();
+    void splitterDragStopsAtLimit();
+    void scrollingMovesBillAndFrame();
+    void toolBoxFromViewMenu();
+    void shutdownClosesToolBoxAndDatabase();
+    void helpOpensShippedPages();
+
+private:
+    void makeDatabase(const std::function<bool(QSqlDatabase &)> &extra = {});
+    void openWindow();
+    void doubleClick(const QString &text);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<MDIMain> m_win;
+};
+
+void TestMainWindow::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_path = m_dir->filePath(QStringLiteral("BillDB.db"));
+    m_state = std::make_unique<AppState>();
+}
+
+void TestMainWindow::cleanup()
+{
+    m_win.reset();
+    CloseDatabase(*m_state);
+    m_state.reset();
+    m_dir.reset();
+}
+
+void TestMainWindow::makeDatabase(const std::function<bool(QSqlDatabase &)> &extra)
+{
+    const bool ok = testdb::build(m_path, [&](QSqlDatabase &db) {
+        using testdb::exec;
+        bool good = testdb::createSchema(db)
+                    && exec(db, "INSERT INTO \"AppInfo\" VALUES('appTitle','测试票据')")
+                    && exec(db, "INSERT INTO \"AppInfo\" VALUES('appHomePage','www.example.cn')")
+                    && exec(db, "INSERT INTO \"ClassList\" VALUES(1,'支票')")
+                    && exec(db, "INSERT INTO \"ClassList\" VALUES(2,'进账单')")
+                    && exec(db, "INSERT INTO \"BillList\" VALUES(1,'转账支票',1)")
+                    && exec(db, "INSERT INTO \"BillList\" VALUES(2,'现金支票',1)")
+                    && exec(db, "INSERT INTO \"BillList\" VALUES(3,'坏模板',2)")
+                    && exec(db, "INSERT INTO \"BillList\" VALUES(4,'缺表',2)")
+                    && testdb::addMenuRows(db, "mViewSub",
+                                           {{"工具栏", "是"}, {"目录", "是"}, {"控件箱", "是"},
+                                            {"-", "否"}, {"状态栏", "是"}, {"-", "否"},
+                                            {"历史", "是"}})
+                    && testdb::addMenuRows(db, "mHelpSub", {{"帮助", "是"}, {"关于", "是"}})
+                    && testdb::addMenuRows(db, "tvPopupMenuS",
+                                           {{"刷新", "是"}, {"隐藏", QVariant()}})
+                    && testdb::addTemplateTable(db, "支票_转账支票", testdb::sampleTemplate())
+                    && testdb::addTemplateTable(db, "支票_现金支票",
+                                                {{"00000000", 0, "票据", "现金支票"},
+                                                 {"00104001", 0, "标签", "付款"},
+                                                 {"00104001", 1, "左", "100"}})
+                    && testdb::addTemplateTable(db, "进账单_坏模板",
+                                                {{"00000000", 0, "票据", "坏"},
+                                                 {"00104001", 0, "标签", "好"},
+                                                 {"00104001", 1, "左", "100"},
+                                                 {"00207002", 0, "文本", "坏"},
+                                                 {"00207002", 1, "左", "一百"}});
+        return good && (!extra || extra(db));
+    });
+    QVERIFY(ok);
+}
+
+void TestMainWindow::openWindow()
+{
+    StartUp(*m_state, m_path, m_dir->path());
+    QVERIFY2(m_state->DatabaseError.isEmpty(), qPrintable(m_state->DatabaseError));
+    m_win = std::make_unique<MDIMain>(*m_state);
+    m_win->resize(900, 600);
+    m_win->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_win.get()));
+}
+
+void TestMainWindow::doubleClick(const QString &text)
+{
+    QTreeWidgetItem *item = nodeByText(m_win->tree(), text);
+    QVERIFY(item);
+    m_win->tree()->setCurrentItem(item);
+    m_win->TreeViewCtl_NodeClick();
+    m_win->TreeViewCtl_DblClick();
+}
+
+void TestMainWindow::loadBuildsPanesAndMenus()
+{
+    makeDatabase();
+    openWindow();
+    QCOMPARE(m_win->windowTitle(), QStringLiteral("测试票据"));
+    for (const char *name : {"ToolBarCtl", "StatusBarCtl", "TreeViewCtl", "PictureCtlT",
+                             "PictureCtlD", "PictureCtlL", "HScrollBarCtl", "VScrollBarCtl"})
+        QVERIFY2(m_win->findChild<QWidget *>(QLatin1String(name)), name);
+    QCOMPARE(m_state->OpenWindows, QStringList{QStringLiteral("MDIMain")});
+    QCOMPARE(m_win->statusPanel(6)->text(), QStringLiteral("www.example.cn"));
+    QCOMPARE(m_win->statusPanel(2)->objectName(), QStringLiteral("Num"));
+
+    MenuHost &m = m_win->menus();
+    QCOMPARE(m.group(MenuHost::View).items.size(), 7);
+    QVERIFY(m.item(MenuHost::View, 0)->isChecked());
+    QVERIFY(m.item(MenuHost::View, 1)->isChecked());
+    QVERIFY(m.item(MenuHost::View, 4)->isChecked()); // more than six view items
+    QVERIFY(!m.item(MenuHost::View, 3)->isVisible());
+    QVERIFY(!m.item(MenuHost::Popup, 1)->isVisible()); // Null value hides
+    QVERIFY(!m.group(MenuHost::File).menu->menuAction()->isVisible());
+    QVERIFY(m.group(MenuHost::View).menu->menuAction()->isVisible());
+
+    // Bill at the default size, laid out right of the splitter below the ruler.
+    QCOMPARE(m_state->BillRect[2], 12758);
+    QCOMPARE(m_state->BillRect[0], 1200);
+    QVERIFY(m_win->surface()->isHidden());
+}
+
+void TestMainWindow::treeFromRows_data()
+{
+    QTest::addColumn<QStringList>("statements");
+    QTest::addColumn<QStringList>("expected"); // "class" or "class/template", tree order
+
+    QTest::newRow("complete") << QStringList{}
+                              << QStringList{"支票", "支票/转账支票", "支票/现金支票", "进账单",
+                                             "进账单/坏模板", "进账单/缺表"};
+    QTest::newRow("class without name")
+        << QStringList{"INSERT INTO \"ClassList\" VALUES(3,NULL)"} << QStringList{};
+    QTest::newRow("class without number")
+        << QStringList{"INSERT INTO \"ClassList\" VALUES(NULL,'无号')"} << QStringList{};
+    QTest::newRow("template without name")
+        << QStringList{"INSERT INTO \"BillList\" VALUES(9,NULL,1)"} << QStringList{"支票", "进账单"};
+    QTest::newRow("template of no class")
+        << QStringList{"INSERT INTO \"BillList\" VALUES(9,'孤儿',7)"}
+        << QStringList{"支票", "支票/转账支票", "支票/现金支票", "进账单", "进账单/坏模板",
+                       "进账单/缺表"};
+}
+
+void TestMainWindow::treeFromRows()
+{
+    QFETCH(QStringList, statements);
+    makeDatabase([&](QSqlDatabase &db) {
+        for (const QString &s : statements)
+            if (!testdb::exec(db, s))
+                return false;
+        return true;
+    });
+    openWindow();
+    QStringList seen;
+    for (QTreeWidgetItemIterator it(m_win->tree()); *it; ++it)
+        seen << ((*it)->parent() ? (*it)->parent()->text(0) + "/" + (*it)->text(0) : (*it)->text(0));
+    QFETCH(QStringList, expected);
+    QCOMPARE(seen, expected);
+}
+
+void TestMainWindow::nodeClickRecordsSelection()
+{
+    makeDatabase();
+    openWindow();
+    TemplateTree *tree = m_win->tree();
+    tree->setCurrentItem(nodeByText(tree, "现金支票"));
+    m_win->TreeViewCtl_NodeClick();
+    QCOMPARE(m_state->SelectedBill.key, QStringLiteral("bKey2"));
+    QCOMPARE(m_state->SelectedBill.text, QStringLiteral("现金支票"));
+    QCOMPARE(m_state->SelectedBill.index, 4); // classes first, then templates
+    QCOMPARE(m_state->SelectedClass.key, QStringLiteral("cKey1"));
+    QCOMPARE(m_state->SelectedClass.index, 1);
+
+    tree->setCurrentItem(nodeByText(tree, "进账单"));
+    m_win->TreeViewCtl_NodeClick();
+    QCOMPARE(m_state->SelectedClass.text, QStringLiteral("进账单"));
+    QVERIFY(m_state->SelectedBill.key.isEmpty());
+    // A double click on a class opens nothing.
+    m_win->TreeViewCtl_DblClick();
+    QVERIFY(m_state->Registry.isEmpty());
+}
+
+void TestMainWindow::printNeedsASelection()
+{
+    makeDatabase();
+    openWindow();
+    QSignalSpy print(m_win.get(), &MDIMain::printRequested);
+    QAction *printButton = ToolBarCls::button(m_win->toolBarCtl(), 1);
+    QCOMPARE(printButton->text(), QStringLiteral("打印"));
+
+    MessageCatcher catcher;
+    catcher.arm();
+    printButton->trigger();
+    QCOMPARE(catcher.title, QStringLiteral("注意"));
+    QCOMPARE(catcher.text, QStringLiteral("未选中要打印的票据！"));
+    QCOMPARE(print.count(), 0);
+
+    m_win->tree()->setCurrentItem(nodeByText(m_win->tree(), "支票"));
+    m_win->TreeViewCtl_NodeClick();
+    printButton->trigger();
+    QCOMPARE(print.count(), 1);
+}
+
+void TestMainWindow::openingCreatesControls()
+{
+    makeDatabase();
+    openWindow();
+    doubleClick("转账支票");
+    FieldControls &c = m_win->controls();
+    QVERIFY(m_win->surface()->isVisible());
+    QCOMPARE(m_win->surface()->backColor(), 16777215u);
+    QCOMPARE(m_win->surface()->tag(), QStringLiteral("00000000"));
+    QCOMPARE(m_state->BillRect[2], 12000);
+    QCOMPARE(m_state->BillRect[3], 5000);
+    QCOMPARE(m_win->surface()->size(), QSize(800, 333));
+    QCOMPARE(c.frames.at(0)->twipsRect().size(), QSize(12100, 5100));
+    QCOMPARE(m_state->CurrentKey, QStringLiteral("00000000"));
+
+    LabelCtl *label = c.labels.at(1);
+    QVERIFY(label);
+    QCOMPARE(label->parentWidget(), m_win->billSurface());
+    QCOMPARE(label->UserGetLabelCaption(), QStringLiteral("收款人"));
+    QCOMPARE(label->toolTip(), QStringLiteral("收款人"));
+    QCOMPARE(label->geometry(), QRect(20, 30, 100, 20));
+    QCOMPARE(opening::controlTwips(label), QRect(300, 450, 1500, 300));
+    QCOMPARE(opening::controlTag(label), QStringLiteral("00104001"));
+    QVERIFY(label->isVisible());
+
+    MoneyCtl *money = c.moneys.at(2);
+    QVERIFY(money);
+    QVERIFY(c.moneys.at(1) == nullptr); // only the indexes the template names
+    QCOMPARE(money->UserGetMoneyCount(), 4);  // up to "十"
+    QCOMPARE(money->UserGetMoneyColX().mid(0, 3), (QList<int>{900, 600, 300}));
+    QVERIFY(money->TxtCol(0)->isEnabled());
+
+    DesignCtl *frame = c.frames.at(2);
+    QVERIFY(frame);
+    QCOMPARE(frame->tag(), QStringLiteral("00208002"));
+    QCOMPARE(frame->twipsRect(), QRect(6000, 1050, 3100, 505));
+    QVERIFY(frame->isHidden());
+
+    QCOMPARE(c.texts.at(1)->toolTip(), QStringLiteral("用途"));
+    QCOMPARE(c.dates.at(1)->toolTip(), QStringLiteral("出票日期"));
+    QCOMPARE(c.checks.at(1)->UserGetCheckCaption(), QStringLiteral("现金"));
+    QVERIFY(c.texts.at(1)->isLive());
+}
+
+void TestMainWindow::billWithoutSizeKeepsPreviousSize()
+{
+    makeDatabase();
+    openWindow();
+    doubleClick("转账支票");
+    QCOMPARE(m_state->BillRect[2], 12000);
+    doubleClick("现金支票");
+    QCOMPARE(m_state->BillRect[2], 12000);
+    QCOMPARE(m_state->BillRect[3], 5000);
+    QVERIFY(m_win->controls().moneys.at(2) == nullptr); // the previous bill's fields are gone
+    QCOMPARE(m_win->controls().labels.at(1)->UserGetLabelCaption(), QStringLiteral("付款"));
+}
+
+void TestMainWindow::designOpeningDisablesAndFrames()
+{
+    makeDatabase();
+    openWindow();
+    m_win->tree()->setCurrentItem(nodeByText(m_win->tree(), "转账支票"));
+    m_win->TreeViewCtl_NodeClick();
+    m_win->EnterDesignLook();
+    QVERIFY(!ToolBarCls::button(m_win->toolBarCtl(), 1)->isVisible());
+    m_state->DesignMode = 1;
+    m_win->ReadAddCtl(QStringLiteral("支票_转账支票"), 1);
+    FieldControls &c = m_win->controls();
+    QVERIFY(!c.labels.at(1)->isLive());
+    QVERIFY(!c.moneys.at(2)->TxtCol(0)->isEnabled());
+    for (int slot = 0; slot <= 5; ++slot)
+        QVERIFY2(c.frames.at(slot)->isVisible(), qPrintable(QString::number(slot)));
+    // A double click in design mode opens nothing.
+    m_win->TreeViewCtl_DblClick();
+    QVERIFY(c.frames.at(3)->isVisible());
+
+    m_state->DesignMode = 0;
+    m_win->EnterFillMode();
+    QVERIFY(c.labels.at(1)->isLive());
+    QVERIFY(c.frames.at(3)->isHidden());
+    QVERIFY(ToolBarCls::button(m_win->toolBarCtl(), 1)->isVisible());
+}
+
+void TestMainWindow::openingStopsOnBadRowsWithoutCrash_data()
+{
+    QTest::addColumn<QString>("bill");
+    QTest::addColumn<bool>("labelMade");
+    QTest::newRow("missing table") << "缺表" << false;
+    QTest::newRow("position not a number") << "坏模板" << true;
+}
+
+void TestMainWindow::openingStopsOnBadRowsWithoutCrash()
+{
+    makeDatabase();
+    openWindow();
+    doubleClick("转账支票");
+    QFETCH(QString, bill);
+    doubleClick(bill);
+    QVERIFY(m_win->surface()->isHidden());
+    QVERIFY(!m_win->opener().lastError().isEmpty());
+    QFETCH(bool, labelMade);
+    QCOMPARE(m_win->controls().labels.at(1) != nullptr, labelMade);
+    // The next opening works as usual.
+    doubleClick("转账支票");
+    QVERIFY(m_win->surface()->isVisible());
+    QVERIFY(m_win->opener().lastError().isEmpty());
+}
+
+void TestMainWindow::unloadCtlLeavesOnlyElementsZero()
+{
+    makeDatabase();
+    openWindow();
+    doubleClick("转账支票");
+    FieldControls &c = m_win->controls();
+    c.texts.at(0)->UserSetTextBox(QStringLiteral("残留"));
+    m_win->UnloadCtl();
+    QCOMPARE(c.labels.count(), 1);
+    QCOMPARE(c.moneys.count(), 1);
+    QCOMPARE(c.frames.count(), 1);
+    QVERIFY(c.texts.at(0)->UserGetTextAll().isEmpty());
+    QVERIFY(c.frames.at(0)->isHidden());
+    QVERIFY(c.labels.at(0)->isHidden());
+    QVERIFY(m_win->surface()->isHidden());
+    QVERIFY(!m_state->Registry.isEmpty()); // callers empty the registry themselves
+}
+
+void TestMainWindow::viewTogglesRelayout()
+{
+    makeDatabase();
+    openWindow();
+    const int th = m_win->ToolBarSize[1];
+    QVERIFY(th > 0);
+    m_win->mViewSub_Click(MDIMain::ViewToolBar);
+    QVERIFY(m_win->toolBarCtl()->isHidden());
+    QVERIFY(!m_win->menus().item(MenuHost::View, 0)->isChecked());
+    QCOMPARE(m_win->ToolBarSize[1], 0);
+    QCOMPARE(m_win->lastLayout().bill.top, 200);
+
+    m_win->mViewSub_Click(MDIMain::ViewTree);
+    QVERIFY(m_win->tree()->isHidden());
+    QCOMPARE(m_state->BillRect[0], 200);
+    QCOMPARE(m_win->splitter()->cursor().shape(), Qt::ArrowCursor);
+    m_win->mViewSub_Click(MDIMain::ViewTree);
+    QCOMPARE(m_state->BillRect[0], m_state->SplitterLeft + 200);
+
+    m_win->mViewSub_Click(MDIMain::ViewStatusBar);
+    QVERIFY(m_win->statusBarCtl()->isHidden());
+    QCOMPARE(m_win->StatusBarSize[1], 0);
+    m_win->mViewSub_Click(MDIMain::ViewToolBar);
+    QVERIFY(m_win->menus().item(MenuHost::View, 0)->isChecked());
+    QVERIFY(m_win->ToolBarSize[1] > 0);
+}
+
+void TestMainWindow::splitterDragStopsAtLimit()
+{
+    makeDatabase();
+    openWindow();
+    RulerBox *splitter = m_win->splitter();
+    QTest::mousePress(splitter, Qt::LeftButton, {}, QPoint(5, 50));
+    QCOMPARE(m_win->SplitterDrag, qint16(1));
+    QTest::mouseMove(splitter, QPoint(-60, 50)); // 900 twips left of 1000
+    QCOMPARE(m_win->splitterPosition(), 1000);
+    QTest::mouseMove(splitter, QPoint(40, 50));
+    QCOMPARE(m_win->splitterPosition(), 1600);
+    QTest::mouseRelease(splitter, Qt::LeftButton, {}, QPoint(40, 50));
+    QCOMPARE(m_win->SplitterDrag, qint16(0));
+    QCOMPARE(m_state->SplitterLeft, 1600);
+    QCOMPARE(m_state->BillRect[0], 1800);
+    QCOMPARE(m_win->tree()->width(), units::twipsToPixels(1600));
+
+    // With the tree hidden the splitter does not drag.
+    m_win->mViewSub_Click(MDIMain::ViewTree);
+    QTest::mousePress(splitter, Qt::LeftButton, {}, QPoint(5, 50));
+    QCOMPARE(m_win->SplitterDrag, qint16(0));
+}
+
+void TestMainWindow::scrollingMovesBillAndFrame()
+{
+    makeDatabase();
+    openWindow();
+    doubleClick("转账支票");
+    m_win->resize(500, 300);
+    QTRY_VERIFY(m_win->hScrollBar()->isVisible());
+    QVERIFY(m_win->vScrollBar()->isVisible());
+    const layout::PanePlan plan = m_win->lastLayout();
+    QCOMPARE(plan.hbar.minimum, 1200);
+    QVERIFY(plan.hbar.maximum < 0);
+
+    QScrollBar *h = m_win->hScrollBar();
+    h->setValue(h->maximum());
+    QCOMPARE(m_state->BillRect[0], plan.hbar.maximum);
+    QCOMPARE(m_win->controls().frames.at(0)->twipsLeft(), plan.hbar.maximum);
+    QCOMPARE(m_win->surface()->x(), units::twipsToPixels(plan.hbar.maximum));
+
+    QScrollBar *v = m_win->vScrollBar();
+    const int topBefore = m_win->surface()->y();
+    v->setValue(v->maximum());
+    QCOMPARE(m_win->surface()->y(), topBefore + units::twipsToPixels(plan.vbar.maximum));
+    QCOMPARE(m_state->BillRect[1], plan.bill.top); // scrolling leaves the recorded top
+
+    // Laying out again puts the bars back to their start.
+    m_win->resize(640, 320);
+    QTRY_COMPARE(m_state->BillRect[0], 1200);
+    QCOMPARE(m_win->surface()->y(), topBefore);
+}
+
+void TestMainWindow::toolBoxFromViewMenu()
+{
+    makeDatabase();
+    openWindow();
+    QSignalSpy lines(m_win.get(), &MDIMain::guideLinesRequested);
+    m_win->mViewSub_Click(MDIMain::ViewToolBox);
+    ToolBox *box = m_win->toolBox();
+    QVERIFY(box);
+    QVERIFY(m_state->IsWindowOpen(QStringLiteral("ToolBox")));
+    QCOMPARE(m_state->CurrentTool, qint16(1));
+    QVERIFY(m_win->menus().item(MenuHost::View, 2)->isChecked());
+
+    box->button(8)->trigger();
+    QCOMPARE(m_state->CurrentTool, qint16(8));
+    QCOMPARE(box->windowTitle(), ToolBox::toolCaption(8));
+    QCOMPARE(lines.takeLast().at(0).toInt(), 2);
+    box->button(1)->trigger();
+    QCOMPARE(lines.takeLast().at(0).toInt(), 0);
+
+    // The fill-in look closes the tool box.
+    m_win->EnterFillMode();
+    QTRY_VERIFY(!m_win->toolBox());
+    QVERIFY(!m_state->IsWindowOpen(QStringLiteral("ToolBox")));
+    QCOMPARE(m_state->CurrentTool, qint16(0));
+    QVERIFY(!m_win->menus().item(MenuHost::View, 2)->isChecked());
+}
+
+void TestMainWindow::shutdownClosesToolBoxAndDatabase()
+{
+    makeDatabase();
+    openWindow();
+    doubleClick("转账支票");
+    m_win->mViewSub_Click(MDIMain::ViewToolBox);
+    QPointer<ToolBox> box = m_win->toolBox();
+    QVERIFY(box);
+    ToolBarCls::button(m_win->toolBarCtl(), 2)->trigger(); // 退出
+    QVERIFY(box.isNull() || !box->isVisible());
+    QVERIFY(m_state->OpenWindows.isEmpty());
+    QVERIFY(m_state->DbConnection.isEmpty());
+    QVERIFY(m_state->Registry.isEmpty());
+    QVERIFY(m_state->MenuNames.isEmpty());
+    QVERIFY(!m_win->isVisible());
+    QVERIFY(!m_win->billSurface());
+    QVERIFY(m_win->controls().labels.at(0)); // element 0 survives the surface
+    QCOMPARE(m_win->controls().labels.count(), 1);
+}
+
+void TestMainWindow::helpOpensShippedPages()
+{
+    makeDatabase();
+    openWindow();
+    m_win->mHelpSub_Click(MDIMain::HelpFile);
+    HelpViewer *help = m_win->helpViewer();
+    QVERIFY(help && help->isVisible());
+    QVERIFY(help->browser()->toPlainText().contains(QStringLiteral("打开票据")));
+    for (const char *page : {"open", "fill", "print", "design"}) {
+        help->showPage(QUrl(QStringLiteral("qrc:/help/%1.html").arg(QLatin1String(page))));
+        QVERIFY2(help->browser()->toPlainText().size() > 100, page);
+    }
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
