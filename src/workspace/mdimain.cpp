@@ -13,6 +13,7 @@
 #include "news/newsticker.h"
 #include "workspace/billsurface.h"
 #include "workspace/designctl.h"
+#include "workspace/fillrules.h"
 #include "workspace/helpviewer.h"
 #include "workspace/rulers.h"
 #include "workspace/templatetree.h"
@@ -234,6 +235,7 @@ void MDIMain::createFieldControls()
     connectField(KindMoney, 0, m_controls.moneys.at(0));
     connectFrame(0, m_controls.frames.at(0));
 
+    m_rules = new FillRules(m_state, m_controls, this);
     m_opener = std::make_unique<BillOpener>(m_state, m_controls, m_surface, m_client);
     m_opener->controlCreated = [this](int kind, int index, QWidget *c) {
         connectField(kind, index, c);

@@ -17,6 +17,7 @@
 
 class BillSurface;
 class DesignCtl;
+class FillRules;
 class NewsTicker;
 class QLabel;
 class QScrollBar;
@@ -171,6 +172,7 @@ private:
     QPointer<ToolBox> m_toolBox;
     QPointer<HelpViewer> m_help;
     std::unique_ptr<BillOpener> m_opener;
+    FillRules *m_rules = nullptr; // the linking rules of filling in
     layout::PanePlan m_plan;
     int m_splitterX = layout::DefaultSplitterLeft;
     bool m_nodeClicked = false;

@@ -1,6 +1,7 @@
 // The main window's commands: tree clicks, toolbar, view and help menus,
 // the tool box, and opening a template in the fill-in or design look.
 #include "workspace/mdimain.h"
+#include "workspace/fillrules.h"
 
 #include "app/appstate.h"
 #include "app/toolbox.h"
@@ -192,24 +193,24 @@ void MDIMain::showHelp()
 
 void MDIMain::MoneyCtl_TChange(int index)
 {
-    Q_UNUSED(index);
+    m_rules->MoneyCtl_TChange(index);
 }
 
 void MDIMain::MoneyCtl_TMouseUp(int index, int button, int shift, int x, int y)
 {
-    Q_UNUSED(index);
     Q_UNUSED(button);
     Q_UNUSED(shift);
     Q_UNUSED(x);
     Q_UNUSED(y);
+    m_rules->MoneyCtl_TMouseUp(index);
 }
 
 void MDIMain::TextCtl_TBChange(int index)
 {
-    Q_UNUSED(index);
+    m_rules->TextCtl_TBChange(index);
 }
 
 void MDIMain::DateCtl_DTBChange(int index)
 {
-    Q_UNUSED(index);
+    m_rules->DateCtl_DTBChange(index);
 }
