@@ -1,0 +1,137 @@
+#pragma once
+// The print preview: a child window over the whole bill workspace with the
+// bill's printable content drawn at its real size, and a settings bar along
+// its bottom edge (orientation, paper size, copies, colour mode, quality,
+// printer) with the Print and Close buttons. Every opening starts from the
+// same initial choices; the items are read once, when the window loads.
+#include "print/printitems.h"
+#include "print/printjob.h"
+#include <QPixmap>
+#include <QWidget>
+#include <array>
+#include <functional>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+struct AppState;
+struct FieldControls;
+
+// The preview surface: keeps the picture drawn on it.
+class PreviewSurface : public QWidget {
+    Q_OBJECT
+public:
+    explicit PreviewSurface(QWidget *parent = nullptr);
+    void Cls();
+    // Sizes the surface to the bill and draws the items on it.
+    void drawItems(const PrintItems &items);
+    const QPixmap &picture() const { return m_picture; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QPixmap m_picture;
+};
+
+class PrintPreview : public QWidget {
+    Q_OBJECT
+public:
+    // Inner width and height of the main window in twips, as its layout
+    // last recorded them.
+    using ClientSizeSource = std::function<std::array<int, 2>()>;
+    // Shows a message box: title, text, and whether it reports an error.
+    using MessageSink = std::function<void(const QString &title, const QString &text, bool error)>;
+
+    // Loads the window on `parent` (the main window's workspace). Without a
+    // client size source the parent's size is used.
+    PrintPreview(AppState &state, FieldControls &controls, QWidget *parent,
+                 ClientSizeSource clientSize = {});
+    ~PrintPreview() override;
+
+    // Reads the print items from the registry and the field controls; the
+    // table name is not used. Returns 0.
+    int ReadCtlData(const QString &table);
+
+    const PrintItems &items() const { return m_items; }
+    const QStringList &printerNames() const { return m_printerNames; }
+    // The device the next print goes to: a queue name or the PDF choice.
+    QString currentPrinter() const { return m_currentPrinter; }
+    std::array<int, 2> screenSize() const { return m_screenSize; }
+
+    // The file the PDF choice prints into without asking; empty to ask.
+    void setPdfFileName(const QString &path) { m_pdfFileName = path; }
+    void setMessageSink(MessageSink sink) { m_message = std::move(sink); }
+
+    // Controls, by their names.
+    PreviewSurface *PictureC() const { return m_picture; }
+    QWidget *BottomPBC() const { return m_bar; }
+    QLabel *LblTC(int index) const;
+    QComboBox *CmbOrientationC() const { return m_orientation; }
+    QLineEdit *TxtPaperWidthC() const { return m_paperWidth; }
+    QLineEdit *TxtPaperHeightC() const { return m_paperHeight; }
+    QLineEdit *TxtCopiesC() const { return m_copies; }
+    QComboBox *CmbColorModeC() const { return m_colourMode; }
+    QComboBox *CmbQualityC() const { return m_quality; }
+    QComboBox *CmbPrintersC() const { return m_printers; }
+    QPushButton *CmdPrintC() const { return m_print; }
+    QPushButton *CmdCloseC() const { return m_close; }
+
+    // The settings the bar holds now.
+    PrintJobOptions jobOptions() const;
+
+public slots:
+    void CmdPrint_Click();
+    void CmdClose_Click();
+    void CmbPrintersC_Click(int index);
+
+signals:
+    // A print finished (the fields marked for it have been emptied).
+    void printed();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void Form_Load();
+    void Form_Unload();
+    void drawPreview();
+    void readPrinterNames();
+    void buildSettingsBar();
+    QLabel *addLabel(int index, int left, int width, int height, const QString &caption);
+    QComboBox *addList(int left, int width, const QStringList &items, int choice, int fontSize);
+    QLineEdit *addTextBox(int left, int maxLength, const QString &text, bool enabled);
+    QPushButton *addButton(int left, const QString &caption);
+    void placeInBar(QWidget *w, int left, int width, int height);
+    void snapToClient();
+    std::array<int, 2> clientSize() const;
+    bool selectionMade() const;
+    bool preparePrinter(class QPrinter &printer);
+    void showMessage(const QString &title, const QString &text, bool error);
+
+    AppState &m_state;
+    FieldControls &m_controls;
+    ClientSizeSource m_clientSize;
+    MessageSink m_message;
+    std::array<int, 2> m_screenSize{0, 0};
+    QStringList m_printerNames;
+    PrintItems m_items;
+    QString m_currentPrinter;
+    QString m_pdfFileName;
+    bool m_unloaded = false;
+
+    PreviewSurface *m_picture = nullptr;
+    QWidget *m_bar = nullptr;
+    std::array<QLabel *, 7> m_labels{};
+    QComboBox *m_orientation = nullptr;
+    QLineEdit *m_paperWidth = nullptr;
+    QLineEdit *m_paperHeight = nullptr;
+    QLineEdit *m_copies = nullptr;
+    QComboBox *m_colourMode = nullptr;
+    QComboBox *m_quality = nullptr;
+    QComboBox *m_printers = nullptr;
+    QPushButton *m_print = nullptr;
+    QPushButton *m_close = nullptr;
+};
