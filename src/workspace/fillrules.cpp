@@ -12,7 +12,7 @@
 #include <QLoggingCategory>
 #include <climits>
 
-Q_LOGGING_CATEGORY(lcRules, "billprint.fillrules")
+Q_LOGGING_CATEGORY(lcRules, "billprint.fillrules", QtWarningMsg)
 
 namespace fillrules {
 
