@@ -185,6 +185,8 @@ QComboBox *PrintPreview::addList(int left, int width, const QStringList &items, 
 {
     auto *list = new QComboBox(m_bar);
     list->setEditable(false);
+    // Narrow lists: a slim arrow leaves room for the choice's text.
+    list->setStyleSheet(QStringLiteral("QComboBox { padding: 0px 0px 0px 1px; }"));
     list->addItems(items);
     list->setCurrentIndex(choice);
     setPointSize(list, fontSize);
@@ -196,9 +198,12 @@ QLineEdit *PrintPreview::addTextBox(int left, int maxLength, const QString &text
 {
     auto *box = new QLineEdit(m_bar);
     box->setFrame(false);
+    box->setTextMargins(0, 0, 0, 0);
+    box->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px; }"));
     box->setMaxLength(maxLength);
     box->setText(text);
     box->setEnabled(enabled);
+    box->setCursorPosition(0);
     setPointSize(box, 12);
     placeInBar(box, left, 500, BarHeight);
     return box;
