@@ -332,6 +332,28 @@ bool BillOpener::applyField(int slot, const QString &key, const FieldRecord &rec
     return true;
 }
 
+bool BillOpener::applyRecord(int slot)
+{
+    const FieldRegistry &registry = m_state.Registry;
+    if (slot < 0 || slot > registry.lastSlot())
+        return false;
+    if (slot != 0) {
+        QWidget *frame = frameFor(slot);
+        if (frame->parentWidget() != m_surface)
+            frame->setParent(m_surface);
+    }
+    const FieldRecord &record = registry.at(slot);
+    if (record.props().isEmpty())
+        return true;
+    const bool design = m_state.DesignMode != 0;
+    const QString key = registry.keyOf(slot);
+    if (record.kind == KindBill)
+        return applyBill(slot, key, record, design);
+    if (record.kind >= KindLabel && record.kind <= KindMoney)
+        return applyField(slot, key, record, design);
+    return true;
+}
+
 int BillOpener::UnloadCtl()
 {
     m_surface->hide();

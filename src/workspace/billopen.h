@@ -54,6 +54,11 @@ public:
     // resets the elements 0. The registry is left alone. Returns 0.
     int UnloadCtl();
 
+    // Applies the registry record at `slot` to its frame and control again
+    // (creating them when missing), in the look of the current mode: used
+    // when design mode adds a field or renumbers the fields after a removal.
+    bool applyRecord(int slot);
+
     // Every selection frame hidden, index 0 up.
     void hideFrames();
     // Every field control enabled or disabled, label, check, date, text, money.
