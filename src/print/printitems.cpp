@@ -176,7 +176,10 @@ void addMoney(const PrintedField &f, const PropertyList &props, const FieldShown
               PrintItems &out)
 {
     const QString n = normaliseAmount(shown.moneyDigits);
-    const QList<qint32> p = columnPositions(props);
+    QList<qint32> p = columnPositions(props);
+    // An evenly spaced field stores no positions: its control knows them.
+    if (p.isEmpty())
+        p = QList<qint32>(shown.columnX.crbegin(), shown.columnX.crend());
     if (!amountAboveZero(n)) {
         addEmptyMoneySign(f, props, p, out);
         return;

@@ -30,6 +30,7 @@ struct FieldShown {
     QString textAll;     // text field: the whole text
     QStringList lines;   // text field: the lines as displayed
     QString moneyDigits; // money field: one digit per column, blanks as "0"
+    QList<int> columnX;  // money field: its columns' left edges, leftmost first
 };
 
 // Reads what the field of a registry record shows (kinds 5 to 8).

@@ -25,8 +25,10 @@ FieldShown ShownBy(const FieldControls &controls, const FieldRecord &record)
         }
         break;
     case KindMoney:
-        if (const MoneyCtl *c = controls.moneys.at(record.index))
+        if (const MoneyCtl *c = controls.moneys.at(record.index)) {
             v.moneyDigits = c->UserGetMoneyNumber();
+            v.columnX = c->UserGetMoneyColX();
+        }
         break;
     default:
         break;

@@ -104,6 +104,7 @@ private slots:
     void textLinesOneLineHeightApart();
     void money_data();
     void money();
+    void evenlySpacedMoneyUsesTheControlsColumns();
     void amounts_data();
     void amounts();
     void fieldsToEmptyAfterPrint();
@@ -225,6 +226,22 @@ void TestPrintItems::money_data()
                                              << "77" << "77@field";
     QTest::newRow("columns without positions") << moneyProps("千万", "元", "￥", false)
                                                << "0000123450" << "";
+}
+
+void TestPrintItems::evenlySpacedMoneyUsesTheControlsColumns()
+{
+    // No stored positions: the control's columns (leftmost first) stand in.
+    Bill bill;
+    bill.add(KindBill, 0, billProps);
+    FieldShown shown = showsMoney("0000123450");
+    shown.columnX = QList<int>(columns().crbegin(), columns().crend());
+    bill.add(KindMoney, 1, moneyProps("千万", "元", "￥", false), shown);
+    const PrintItems items = bill.items();
+    const auto want = expectedMoney("￥@c6 0@c0 5@c1 4@c2 3@c3 2@c4 1@c5");
+    QCOMPARE(items.size(), 1 + want.size());
+    for (int i = 0; i < want.size(); ++i)
+        QCOMPARE((std::pair<qint32, QString>(items.at(1 + i).left, items.at(1 + i).text)),
+                 (std::pair<qint32, QString>(want.at(i).first, want.at(i).second)));
 }
 
 void TestPrintItems::money()
