@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# billprint fill: the bank templates filled from the command line, the rules'
+# results in the JSON, the PDF, and the exit statuses.
+set -u
+exe="$1"
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+db="$tmp/DB/BillDB.db"
+cheque="支票/转账支票"
+
+list=$("$exe" templates --db "$db") || fail "templates exited $?"
+for t in 通用票据/通用凭证 支票/转账支票 支票/现金支票 结算凭证/进账单 结算凭证/电汇凭证; do
+    echo "$list" | grep -qx "$t" || fail "$t not listed"
+    "$exe" fill --db "$db" --template "$t" >"$tmp/out.json" 2>"$tmp/err" || fail "fill $t exited $?: $(cat "$tmp/err")"
+    python3 - "$tmp/out.json" "$t" <<'PY' || fail "bad JSON for $t"
+import json, sys
+d = json.load(open(sys.argv[1], encoding="utf-8"))
+assert d["template"] == sys.argv[2], d["template"]
+keys = [f["key"] for f in d["fields"]]
+assert keys and keys == sorted(keys), keys
+for f in d["fields"]:
+    assert len(f["key"]) == 8 and int(f["key"][3:5]) == f["kind"] and f["kind"] in (4, 5, 6, 7, 8), f
+    if f["kind"] == 8:
+        assert set(f["text"]) == {"0"}, f
+PY
+done
+
+# A transfer cheque: the stub copies the date, payee, amount and purpose;
+# the amount in words runs over its box with the 人民币 prefix.
+"$exe" fill --db "$db" --template "$cheque" --set 00606000=20240105 --set 01107002=上海浦江贸易有限公司 \
+    --set 01508000=1234.56 --set 01907006=货款 --pdf "$tmp/cheque.pdf" >"$tmp/cheque.json" 2>"$tmp/err" \
+    || fail "filled cheque exited $?: $(cat "$tmp/err")"
+python3 - "$tmp/cheque.json" <<'PY' || fail "cheque fields wrong: $(cat "$tmp/cheque.json")"
+import json, sys
+f = {x["key"]: x["text"] for x in json.load(open(sys.argv[1], encoding="utf-8"))["fields"]}
+expect = {
+    "00606000": "贰零贰肆 零壹 零伍 ", "00706001": "2024年01月05日",
+    "01107002": "上海浦江贸易有限公司", "02307008": "上海浦江贸易有限公司",
+    "01508000": "00000123456", "01607004": "人民币壹仟贰佰叁拾肆圆伍角陆分", "01707005": "",
+    "02507009": "￥1234.56", "01907006": "货款", "02707010": "货款",
+}
+for k, v in expect.items():
+    assert f[k] == v, (k, f[k], v)
+PY
+[ -s "$tmp/cheque.pdf" ] || fail "no PDF written"
+if command -v pdftotext >/dev/null; then
+    pdftotext "$tmp/cheque.pdf" - | grep -q "壹仟贰佰叁拾肆圆伍角陆分" || fail "amount in words not in the PDF"
+fi
+
+# A deposit slip of half a yuan: jiao and fen columns, words 伍角整.
+"$exe" fill --db "$db" --template 结算凭证/进账单 --set 01808000=.5 >"$tmp/slip.json" || fail "slip exited $?"
+python3 -c 'import json,sys; f={x["key"]:x["text"] for x in json.load(open(sys.argv[1],encoding="utf-8"))["fields"]}; assert f["01808000"]=="00000000050" and f["01907006"]=="伍角整", f' \
+    "$tmp/slip.json" || fail "slip amount wrong"
+
+expect_exit() {
+    local want="$1"; shift
+    "$exe" fill "$@" >"$tmp/out" 2>"$tmp/err"; local rc=$?
+    [ $rc -eq "$want" ] || fail "fill $*: exit $rc, expected $want"
+    [ -s "$tmp/err" ] || fail "fill $*: no message on stderr"
+    [ ! -s "$tmp/out" ] || fail "fill $*: output on a failure"
+}
+expect_exit 2 --db "$db"
+expect_exit 2 --db "$db" --template "$cheque" --bogus
+expect_exit 2 --db "$db" --template "$cheque" --set 99907999=1
+expect_exit 2 --db "$db" --template "$cheque" --set no-equals-sign
+expect_exit 2 --db "$db" --template "$cheque" --set =1
+expect_exit 2 --db "$db" --template "$cheque" --set 01508000=12,50
+expect_exit 2 --db "$db" --template "$cheque" --set 01508000=123456789012.00
+expect_exit 2 --db "$db" --template "$cheque" --set 00104000=label
+expect_exit 3 --db "$db" --template 支票/没有这张票
+printf 'this is not a database' > "$tmp/bad.db"
+expect_exit 3 --db "$tmp/bad.db" --template "$cheque"
+echo "1 passed, 0 failed"
