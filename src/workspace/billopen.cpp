@@ -229,7 +229,8 @@ int BillOpener::ReadAddCtl(const QString &table, int design)
     for (int s = 0; s <= registry.lastSlot(); ++s) {
         if (s != 0) {
             QWidget *frame = frameFor(s);
-            frame->setParent(m_surface);
+            if (frame->parentWidget() != m_surface)
+                frame->setParent(m_surface);
         }
         const FieldRecord &record = registry.at(s);
         if (record.props().isEmpty())
@@ -291,7 +292,8 @@ bool BillOpener::applyField(int slot, const QString &key, const FieldRecord &rec
     QWidget *control = controlFor(record.kind, n);
     if (!control)
         return fail(QStringLiteral("no control %1 of kind %2").arg(n).arg(record.kind));
-    control->setParent(m_surface);
+    if (control->parentWidget() != m_surface)
+        control->setParent(m_surface);
     DesignCtl *frame = m_controls.frames.at(slot);
     frame->setScale(m_scale);
     setControlTag(frame, key);
