@@ -234,7 +234,8 @@ void TestPrintItems::evenlySpacedMoneyUsesTheControlsColumns()
     Bill bill;
     bill.add(KindBill, 0, billProps);
     FieldShown shown = showsMoney("0000123450");
-    shown.columnX = QList<int>(columns().crbegin(), columns().crend());
+    const QList<int> fenFirst = columns();
+    shown.columnX = QList<int>(fenFirst.crbegin(), fenFirst.crend());
     bill.add(KindMoney, 1, moneyProps("千万", "元", "￥", false), shown);
     const PrintItems items = bill.items();
     const auto want = expectedMoney("￥@c6 0@c0 5@c1 4@c2 3@c3 2@c4 1@c5");
