@@ -1,9 +1,67 @@
 #include "commandline.h"
+#include "fields/amountwords.h"
+#include "options.h"
 
 namespace cli {
-int runWords(const QStringList &)
+
+namespace {
+
+// Exit status when the amount cannot be put into words.
+constexpr int ExitCannotConvert = 3;
+
+const QString WordsUsage = QStringLiteral(
+    "usage: billprint words chinese AMOUNT [--places N]\n"
+    "       billprint words english AMOUNT\n");
+
+int usageError(const QString &why)
 {
-    err(QStringLiteral("billprint: \"words\" is not available yet\n"));
+    err(QStringLiteral("billprint words: %1\n").arg(why) + WordsUsage);
     return ExitUsage;
 }
+
+int printResult(const words::WordsResult &r, const QString &amount)
+{
+    if (!r.ok()) {
+        err(QStringLiteral("billprint words: cannot convert \"%1\": %2\n").arg(amount, r.message));
+        return ExitCannotConvert;
+    }
+    out(r.text + QLatin1Char('\n'));
+    return ExitOk;
 }
+
+} // namespace
+
+int runWords(const QStringList &args)
+{
+    const Options o = parseOptions(args, {QStringLiteral("places")});
+    if (!o.error.isEmpty())
+        return usageError(o.error);
+    const QString language = o.words.value(0);
+    if (language != QLatin1String("chinese") && language != QLatin1String("english"))
+        return usageError(language.isEmpty()
+                              ? QStringLiteral("say \"chinese\" or \"english\"")
+                              : QStringLiteral("unknown language \"%1\"").arg(language));
+    if (o.words.size() < 2)
+        return usageError(QStringLiteral("the amount is missing"));
+    if (o.words.size() > 2)
+        return usageError(QStringLiteral("unexpected argument \"%1\"").arg(o.words.at(2)));
+    const QString amount = o.words.at(1);
+
+    if (language == QLatin1String("english")) {
+        if (o.has(QStringLiteral("places")))
+            return usageError(QStringLiteral("--places applies to chinese only"));
+        return printResult(words::MoneyToEnglish(amount), amount);
+    }
+    int places = 2;
+    if (o.has(QStringLiteral("places"))) {
+        bool ok = false;
+        places = o.value(QStringLiteral("places")).toInt(&ok);
+        if (!ok || places < 0 || places > words::MaxChinesePlaces)
+            return usageError(QStringLiteral("--places takes 0 to %1, not \"%2\"")
+                                  .arg(words::MaxChinesePlaces)
+                                  .arg(o.value(QStringLiteral("places"))));
+    }
+    return printResult(words::MoneyToChinese(amount, places), amount);
+}
+
+} // namespace cli

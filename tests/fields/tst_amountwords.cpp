@@ -1,5 +1,7 @@
 #include "fields/amountwords.h"
+#include <QRandomGenerator>
 #include <QTest>
+#include <cmath>
 
 using words::WordsStatus;
 
@@ -12,7 +14,71 @@ private slots:
     void english();
     void groups_data();
     void groups();
+    void chineseMatchesPlainSteps();
 };
+
+namespace {
+
+// The Chinese conversion written out with plain string operations, one
+// step after the other, for amounts that are plain digits with an optional
+// point and at most 16 integer digits.
+QString chineseBySteps(const QString &amount, int places)
+{
+    const QString digits = QStringLiteral("零壹贰叁肆伍陆柒捌玖");
+    const QString intUnits = QStringLiteral(" 圆拾佰仟万拾佰仟亿拾佰仟兆拾佰仟");
+    const QString decUnits = QStringLiteral(" 角分厘");
+    QString i, f;
+    if (amount.contains(u'.')) {
+        i = amount.section(u'.', 0, 0);
+        f = amount.section(u'.', 1, 1).left(places);
+    } else if (amount.size() < places) {
+        f = (QString(places, u'0') + amount).right(places);
+    } else {
+        f = amount.right(places);
+        i = amount.left(amount.size() - places);
+    }
+    QString w;
+    for (int k = 1; k <= i.size(); ++k) {
+        const int d = i.at(i.size() - k).digitValue();
+        const QChar u = intUnits.at(k);
+        if (d != 0)
+            w.prepend(QString(digits.at(d)) + u);
+        else if (QStringLiteral("兆亿万圆").contains(u))
+            w.prepend(u);
+        else
+            w.prepend(u'零');
+    }
+    for (int m = int(std::nearbyint(w.size() / 2.0)); m > 0; --m)
+        w.replace(QStringLiteral("零零"), QStringLiteral("零"));
+    for (const char16_t *r : {u"零兆兆", u"零亿亿", u"零万万", u"零圆圆", u"兆亿兆", u"兆万兆", u"亿万亿"})
+        w.replace(QString::fromUtf16(r, 2), QString::fromUtf16(r + 2, 1));
+    for (int n = int(w.size()); n > 0; --n)
+        if (!w.isEmpty() && QStringLiteral("圆万亿兆零").contains(w.at(0)))
+            w.remove(0, 1);
+    QString d;
+    for (int k = 1; k <= f.size(); ++k)
+        d += QString(digits.at(f.at(k - 1).digitValue())) + decUnits.at(k);
+    d.replace(QStringLiteral("零角"), QString());
+    d.replace(QStringLiteral("零分"), QStringLiteral("零"));
+    d.replace(QStringLiteral("零厘"), QStringLiteral("零"));
+    d.replace(QStringLiteral("角分"), QStringLiteral("角"));
+    d.replace(QStringLiteral("角厘"), QStringLiteral("角"));
+    d.replace(QStringLiteral("分厘"), QStringLiteral("分"));
+    for (int m = int(std::nearbyint(d.size() / 2.0)); m > 0; --m)
+        d.replace(QStringLiteral("零零"), QStringLiteral("零"));
+    for (int n = int(d.size()); n > 0; --n) {
+        if (!d.isEmpty() && QStringLiteral("厘分角零").contains(d.at(0)))
+            d.remove(0, 1);
+        if (d.endsWith(u'零'))
+            d.chop(1);
+    }
+    QString r = w.isEmpty() ? d : d.isEmpty() ? w : d.mid(1, 1) == u"角" ? w + d : w + u'零' + d;
+    if (r.endsWith(u'角') || r.endsWith(u'圆'))
+        r += u'整';
+    return r;
+}
+
+} // namespace
 
 Q_DECLARE_METATYPE(words::WordsStatus)
 
@@ -167,6 +233,27 @@ void TestAmountWords::groups()
     QFETCH(int, value);
     QFETCH(QString, expected);
     QCOMPARE(words::GroupToEnglish(value), expected);
+}
+
+// Many amounts, zeros-heavy, against the plain steps: the conversion skips
+// work it can prove idle, and must still give the same words.
+void TestAmountWords::chineseMatchesPlainSteps()
+{
+    QRandomGenerator random(20240611);
+    for (int n = 0; n < 20000; ++n) {
+        const int length = 1 + int(random.bounded(19));
+        QString amount;
+        for (int k = 0; k < length; ++k)
+            amount += QChar(u'0' + (random.bounded(3) ? 0 : int(random.bounded(10))));
+        if (random.bounded(3) == 0)
+            amount.insert(int(random.bounded(length + 1)), u'.');
+        const int places = int(random.bounded(4));
+        const words::WordsResult r = words::MoneyToChinese(amount, places);
+        if (r.status == WordsStatus::TooManyDigits)
+            continue;
+        QVERIFY2(r.ok(), qPrintable(amount));
+        QCOMPARE(r.text, chineseBySteps(amount, places));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestAmountWords)
