@@ -108,6 +108,22 @@ PrintPreview::PrintPreview(AppState &state, FieldControls &controls, QWidget *pa
     Form_Load();
 }
 
+PrintPreview *PrintPreview::Open(AppState &state, FieldControls &controls, QWidget *parent,
+                                 ClientSizeSource clientSize)
+{
+    PrintPreview *preview = nullptr;
+    if (parent && state.IsWindowOpen(WindowName)) {
+        for (PrintPreview *p : parent->findChildren<PrintPreview *>(Qt::FindDirectChildrenOnly))
+            if (!p->m_unloaded)
+                preview = p;
+    }
+    if (!preview)
+        preview = new PrintPreview(state, controls, parent, std::move(clientSize));
+    preview->show();
+    preview->raise();
+    return preview;
+}
+
 PrintPreview::~PrintPreview()
 {
     Form_Unload();

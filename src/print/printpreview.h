@@ -50,6 +50,12 @@ public:
                  ClientSizeSource clientSize = {});
     ~PrintPreview() override;
 
+    // What the toolbar's print command does once a tree node was clicked:
+    // shows the one preview on `parent` without blocking, loading it unless
+    // one is already open there (that one is brought to the front).
+    static PrintPreview *Open(AppState &state, FieldControls &controls, QWidget *parent,
+                              ClientSizeSource clientSize = {});
+
     // Reads the print items from the registry and the field controls; the
     // table name is not used. Returns 0.
     int ReadCtlData(const QString &table);

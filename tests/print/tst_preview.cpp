@@ -115,6 +115,7 @@ private slots:
     void failedPrintKeepsEverything();
     void emptyRegistryReportsClearError();
     void closeUnregisters();
+    void openShowsOnePreview();
     void pdfOfTheFilledBill();
 
 private:
@@ -388,6 +389,22 @@ void TestPreview::closeUnregisters()
     QVERIFY(p->printerNames().isEmpty());
     QVERIFY(!p->CmdPrintC());
     QTRY_VERIFY(p.isNull());
+}
+
+void TestPreview::openShowsOnePreview()
+{
+    Workspace ws;
+    ws.fill();
+    ws.window.show();
+    PrintPreview *first = PrintPreview::Open(ws.state, ws.controls, &ws.window);
+    QVERIFY(first->isVisible());
+    QCOMPARE(PrintPreview::Open(ws.state, ws.controls, &ws.window), first);
+    QCOMPARE(ws.state.OpenWindows.count("PrintPreview"), 1);
+    first->CmdClose_Click();
+    PrintPreview *second = PrintPreview::Open(ws.state, ws.controls, &ws.window);
+    QVERIFY(second != first);
+    QCOMPARE(ws.state.OpenWindows.count("PrintPreview"), 1);
+    delete second;
 }
 
 void TestPreview::pdfOfTheFilledBill()
