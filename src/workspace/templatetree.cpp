@@ -28,6 +28,7 @@ TemplateTree::TemplateTree(QWidget *parent) : QTreeWidget(parent)
     setColumnCount(1);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setExpandsOnDoubleClick(true);
+    setIndentation(10); // the tree starts narrow: keep the names in view
 }
 
 QString TemplateTree::nodeKey(const QTreeWidgetItem *item)
