@@ -236,6 +236,7 @@ void MoneyCtl::UserMoneyColX(const QList<int> &positions)
     const QList<int> bars = moneylayout::separatorsBetween(m_columnX, m_columnWidth, m_separatorWidth);
     for (int i = 0; i < bars.size() && i < m_lbCol.size(); ++i) {
         m_separatorX[i] = bars.at(i);
+        m_separatorLeft[i] = bars.at(i);
         placeSeparator(i);
     }
 }
@@ -598,7 +599,7 @@ void MoneyCtl::keyPressEvent(QKeyEvent *event)
 
 bool MoneyCtl::eventFilter(QObject *watched, QEvent *event)
 {
-    const int column = int(m_txtCol.indexOf(static_cast<QLineEdit *>(watched)));
+    const int column = int(m_txtCol.indexOf(qobject_cast<QLineEdit *>(watched)));
     if (column < 0)
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {

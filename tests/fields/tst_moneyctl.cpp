@@ -256,6 +256,8 @@ void TestMoneyCtl::explicitPositions()
     QCOMPARE(m_field->TxtCol(2)->x(), units::twipsToPixels(1500));
     // 567 + 52.5 and 1267 + 102.5, halves to even; the last separator stays.
     QCOMPARE(m_field->SeparatorX(), (QList<int>{620, 1370, 0}));
+    QCOMPARE(m_field->separatorLeft(1), 1370);
+    QCOMPARE(m_field->LbCol(1)->x(), units::twipsToPixels(1370));
     // Too short a list moves what it names; an empty one changes nothing.
     m_field->UserMoneyColX({100});
     QCOMPARE(m_field->UserGetMoneyColX(), (QList<int>{100, 700, 1500}));
