@@ -343,6 +343,11 @@ void FillRules::sumIntoMoney(const QString &target, const QString &sum)
 void FillRules::runMoneyCopies(const Source &m, MoneyCtl *money)
 {
     const FieldRegistry &registry = m_state.Registry;
+    // A single-box field's amount holds its point: copy its fen digits.
+    QString digits = money->UserGetMoneyNumber();
+    if (digits.contains(u'.'))
+        if (const auto amount = exact::fromMoneyDigits(digits))
+            digits = exact::plain(exact::rounded(*amount, 2)).remove(u'.');
     for (int slot = 0; slot < registry.count(); ++slot) {
         const FieldRecord &r = registry.at(slot);
         if (r.kind != KindMoney || r.index == m.index || !r.has(6) || !r.has(12)
@@ -354,10 +359,6 @@ void FillRules::runMoneyCopies(const Source &m, MoneyCtl *money)
         const int count = target->UserGetMoneyCount();
         if (count <= 0)
             continue;
-        const auto amount = exact::fromMoneyDigits(money->UserGetMoneyNumber());
-        QString digits = money->UserGetMoneyNumber();
-        if (digits.contains(u'.') && amount)
-            digits = exact::plain(exact::rounded(*amount, 2)).remove(u'.');
         target->UserSetMoneyText(fillrules::copyColumns(digits, count));
     }
 }
