@@ -347,7 +347,7 @@ void FillRules::runMoneyCopies(const Source &m, MoneyCtl *money)
     QString digits = money->UserGetMoneyNumber();
     if (digits.contains(u'.'))
         if (const auto amount = exact::fromMoneyDigits(digits))
-            digits = exact::plain(exact::rounded(*amount, 2)).remove(u'.');
+            digits = exact::formatHashDot00(*amount).remove(u'.');
     for (int slot = 0; slot < registry.count(); ++slot) {
         const FieldRecord &r = registry.at(slot);
         if (r.kind != KindMoney || r.index == m.index || !r.has(6) || !r.has(12)
