@@ -115,6 +115,18 @@ StoreStatus checkUsable(const QString &connectionName)
 
 } // namespace database
 
+// Write-ahead logging: a save commits without rewriting the file, and a
+// crash mid-save cannot damage older data. Only for a file already known to
+// be a billprint database, which this then changes.
+static void useWriteAheadLog(QSqlDatabase &db, const QString &path)
+{
+    if (!QFileInfo(path).isWritable())
+        return;
+    QSqlQuery pragma(db);
+    pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+    pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+}
+
 int OpenDatabase(AppState &state, const QString &path)
 {
     CloseDatabase(state);
@@ -133,16 +145,11 @@ int OpenDatabase(AppState &state, const QString &path)
             state.DatabaseError = QStringLiteral("cannot open %1: %2").arg(path, db.lastError().text());
         } else {
             state.DbConnection = name;
-            if (QFileInfo(path).isWritable()) {
-                // Write-ahead logging: a save commits without rewriting the
-                // file, and a crash mid-save cannot damage older data.
-                QSqlQuery pragma(db);
-                pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
-                pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
-            }
             StoreStatus s = database::checkUsable(name);
             if (!s)
                 state.DatabaseError = QStringLiteral("%1 is not a usable billprint database: %2").arg(path, s.message);
+            else
+                useWriteAheadLog(db, path);
         }
     }
     if (!state.DatabaseError.isEmpty()) {

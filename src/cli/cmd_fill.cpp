@@ -60,6 +60,9 @@ int runFill(const QStringList &args)
     // The same widgets as the window, none of them shown.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Keep stderr for this command's own messages, not the platform's chatter.
+    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        qputenv("QT_LOGGING_RULES", "qt.qpa.*=false");
     int argc = 1;
     char program[] = "billprint";
     char *argv[] = {program, nullptr};

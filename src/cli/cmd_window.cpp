@@ -1,14 +1,33 @@
 #include "app/database.h"
 #include "commandline.h"
 #include "options.h"
+#include "print/printpreview.h"
+#include "templates/treepopup.h"
+#include "workspace/designmode.h"
+#include "workspace/mdimain.h"
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
+#include <QTimer>
 
 namespace cli {
+
+// Connects the commands that live above the workspace: the print preview
+// and the design mode with the tree's pop-up menu.
+static void attachCommands(MDIMain &window)
+{
+    QObject::connect(&window, &MDIMain::printRequested, &window, [&window] {
+        PrintPreview::Open(window.state(), window.controls(), window.centralWidget(),
+                           [&window] { return window.ClientSize; });
+    });
+    DesignMode *design = DesignMode::attach(window);
+    TreePopup::attach(window, *design);
+}
 
 int runWindow(int argc, char *argv[], const QStringList &args)
 {
     QApplication app(argc, argv);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/billprint.png")));
     const Options o = parseOptions(args, {QStringLiteral("db")});
     if (!o.error.isEmpty() || !o.words.isEmpty()) {
         err(QStringLiteral("billprint: %1\nusage: billprint [--db PATH]\n")
@@ -17,10 +36,19 @@ int runWindow(int argc, char *argv[], const QStringList &args)
     }
     AppState state;
     StartUp(state, o.value(QStringLiteral("db")), QCoreApplication::applicationDirPath());
+    auto *window = new MDIMain(state);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    attachCommands(*window);
+    window->show();
     if (!state.DatabaseError.isEmpty())
-        QMessageBox::warning(nullptr, QStringLiteral("注意"),
+        QMessageBox::warning(window, QStringLiteral("注意"),
                              QStringLiteral("无法打开数据库：%1\n%2").arg(state.DatabasePath, state.DatabaseError));
-    return app.exec();
+    // For start-up measurements: quit as soon as the window has been shown.
+    if (qEnvironmentVariableIsSet("BILLPRINT_QUIT_WHEN_SHOWN"))
+        QTimer::singleShot(0, &app, &QCoreApplication::quit);
+    const int status = app.exec();
+    CloseDatabase(state);
+    return status;
 }
 
 } // namespace cli
