@@ -240,7 +240,13 @@ void PrintPreview::buildSettingsBar()
 
     const int w = clientSize()[0];
     const bool haveBill = !m_items.isEmpty();
-    const auto mm = [](int twips) { return QString::number(units::twipsToMm(twips), 'f', 1); };
+    // Millimetres with at most one decimal: "225", "80", "212.5".
+    const auto mm = [](int twips) {
+        QString text = QString::number(units::twipsToMm(twips), 'f', 1);
+        if (text.endsWith(QLatin1String(".0")))
+            text.chop(2);
+        return text;
+    };
 
     addLabel(0, 0, 500, 400, QStringLiteral("方向"));
     m_orientation = addList(500, 800, {QStringLiteral("纵向"), QStringLiteral("横向")}, 1, 12);

@@ -137,8 +137,8 @@ void TestPreview::initialChoices()
     QCOMPARE(p->CmbQualityC()->count(), 4);
     QCOMPARE(p->TxtCopiesC()->text(), QStringLiteral("1"));
     QCOMPARE(p->TxtCopiesC()->maxLength(), 1);
-    QCOMPARE(p->TxtPaperWidthC()->text(), QStringLiteral("225.0"));
-    QCOMPARE(p->TxtPaperHeightC()->text(), QStringLiteral("90.0"));
+    QCOMPARE(p->TxtPaperWidthC()->text(), QStringLiteral("225"));
+    QCOMPARE(p->TxtPaperHeightC()->text(), QStringLiteral("90"));
     QVERIFY(!p->TxtPaperWidthC()->isEnabled());
     QVERIFY(!p->TxtPaperHeightC()->isEnabled());
     QCOMPARE(p->CmdPrintC()->text(), QStringLiteral("打印"));
