@@ -88,7 +88,7 @@ StoreStatus TemplateStore::ReadTemplate(const QString &table, FieldRegistry &reg
     QSqlQuery q(database());
     q.setForwardOnly(true);
     if (!run(q, QStringLiteral("SELECT \"cKey\", \"cName\", \"cType\", \"cValue\" FROM %1 "
-                               "ORDER BY \"cKey\" ASC, \"cType\" ASC").arg(quoteIdentifier(table))))
+                               "ORDER BY \"cKey\" ASC, CAST(\"cType\" AS INTEGER) ASC").arg(quoteIdentifier(table))))
         return queryFailure(q, QStringLiteral("reading template %1").arg(table));
     QList<QPair<QString, PropertyList>> fields;
     while (q.next()) {

@@ -21,7 +21,9 @@ int usageError(const QString &why)
 
 int printResult(const words::WordsResult &r, const QString &amount)
 {
-    if (!r.ok()) {
+    // The English words of a too long amount are the text "Overflow 21":
+    // that is what a field shows, so it is printed like any other result.
+    if (!r.ok() && r.text.isEmpty()) {
         err(QStringLiteral("billprint words: cannot convert \"%1\": %2\n").arg(amount, r.message));
         return ExitCannotConvert;
     }

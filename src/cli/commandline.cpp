@@ -1,6 +1,9 @@
 #include "commandline.h"
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <cstdio>
+#include <unistd.h>
 
 namespace cli {
 
@@ -26,8 +29,21 @@ static QStringList argumentsOf(int argc, char *argv[])
     return args;
 }
 
+// Qt wants a private runtime folder and warns on stderr without one; give
+// it one so that the commands' stderr carries only their own messages.
+static void ensureRuntimeDir()
+{
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return;
+    const QString dir = QDir::tempPath() + QStringLiteral("/billprint-runtime-%1").arg(::getuid());
+    QDir().mkpath(dir);
+    QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir));
+}
+
 int run(int argc, char *argv[])
 {
+    ensureRuntimeDir();
     const QStringList args = argumentsOf(argc, argv);
     const QString command = args.value(0);
     const QStringList rest = args.mid(1);

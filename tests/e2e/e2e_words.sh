@@ -35,7 +35,7 @@ expect 0 "One Thousand Two Hundred And Thirty-Four Dollars And Fifty-Six Cent On
 expect 0 "Ten Thousand  Dollars Only" english 10000
 expect 0 "Two Billion   And One Dollars Only" english 2000000001
 expect 3 "" chinese 12345678901234567.00
-expect 3 "" english 1000000000000000000000
+expect 0 "Overflow 21" english 1000000000000000000000
 expect 3 "" chinese abc
 expect 3 "" english -5
 expect 2 "" chinese
