@@ -5,6 +5,8 @@
 #include "commandline.h"
 #include "fillsession.h"
 #include "options.h"
+#include "print/calibration.h"
+#include "print/printersettings.h"
 #include "print/printread.h"
 
 #include <QApplication>
@@ -15,7 +17,7 @@ namespace cli {
 namespace {
 
 const QString FillUsage = QStringLiteral(
-    "usage: billprint fill --template CLASS/TEMPLATE [--db PATH] [--set KEY=VALUE]... [--pdf OUT.pdf]\n");
+    "usage: billprint fill --template CLASS/TEMPLATE [--db PATH] [--set KEY=VALUE]... [--pdf OUT.pdf [--calibrated]]\n");
 
 int usage(const QString &why)
 {
@@ -38,7 +40,8 @@ bool splitSetting(const QString &setting, QPair<QString, QString> &kv)
 int runFill(const QStringList &args)
 {
     const Options o = parseOptions(args, {QStringLiteral("template"), QStringLiteral("db"),
-                                          QStringLiteral("set"), QStringLiteral("pdf")});
+                                          QStringLiteral("set"), QStringLiteral("pdf")},
+                                   {QStringLiteral("calibrated")});
     if (!o.error.isEmpty())
         return usage(o.error);
     if (!o.words.isEmpty())
@@ -56,6 +59,8 @@ int runFill(const QStringList &args)
     }
     if (o.has(QStringLiteral("pdf")) && o.value(QStringLiteral("pdf")).isEmpty())
         return usage(QStringLiteral("--pdf needs a file name"));
+    if (o.has(QStringLiteral("calibrated")) && !o.has(QStringLiteral("pdf")))
+        return usage(QStringLiteral("--calibrated needs --pdf"));
 
     // The same widgets as the window, none of them shown.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -87,8 +92,13 @@ int runFill(const QStringList &args)
                 status = usage(why);
         }
         if (status == ExitOk && o.has(QStringLiteral("pdf"))) {
-            const PrintStatus printed =
-                PrintBillToPdf(state.Registry, session.controls(), o.value(QStringLiteral("pdf")));
+            // Only when asked: the calibration stored for the PDF choice.
+            const QTransform calibration =
+                o.has(QStringLiteral("calibrated"))
+                    ? CalibrationStore(state.DbConnection).inForce(PrinterSettings::PdfChoice()).transform()
+                    : QTransform();
+            const PrintStatus printed = PrintBillToPdf(state.Registry, session.controls(),
+                                                       o.value(QStringLiteral("pdf")), calibration);
             if (!printed.ok()) {
                 err(QStringLiteral("billprint: cannot print the bill: %1\n").arg(printed.description));
                 status = 1; // a failure of its own, neither usage nor opening

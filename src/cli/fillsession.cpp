@@ -144,6 +144,10 @@ bool FillSession::typeMoney(QWidget *control, const QString &value, QString &why
 {
     auto *money = static_cast<MoneyCtl *>(control);
     static const QRegularExpression amount(QStringLiteral("^(\\d*)(?:\\.(\\d{0,2}))?$"));
+    if (value.trimmed().isEmpty()) { // an empty value empties the field
+        money->UserSetMoneyText(QStringList(money->UserGetMoneyCount(), QString()));
+        return true;
+    }
     const QRegularExpressionMatch m = amount.match(value.trimmed());
     if (!m.hasMatch() || (m.captured(1).isEmpty() && m.captured(2).isEmpty())) {
         why = QStringLiteral("\"%1\" is not an amount in yuan such as 1234.56").arg(value);

@@ -83,7 +83,7 @@ void About::buildLayout()
 
 void About::Form_Load(const AppState &state)
 {
-    setWindowTitle(tr("About %1").arg(state.AppTitle).trimmed());
+    setWindowTitle(QStringLiteral("关于 %1").arg(state.AppTitle).trimmed());
     lblTVPA->setText(state.AppTitle + QStringLiteral("\r\n") + state.AppVersion
                      + QStringLiteral("\r\n") + state.AppPhone + QStringLiteral("\r\n")
                      + state.AppAddress);

@@ -27,7 +27,8 @@ void applyJobOptions(QPrinter &printer, const PrintJobOptions &options)
 
 } // namespace
 
-PrintStatus PrintBillItems(QPrinter &printer, const PrintItems &items, const PrintJobOptions &options)
+PrintStatus PrintBillItems(QPrinter &printer, const PrintItems &items, const PrintJobOptions &options,
+                           const QTransform &calibration)
 {
     PrintOrientation(printer).SetPrintStyle(options.orientation, options.paperCode);
     if (options.copies <= 0)
@@ -39,7 +40,8 @@ PrintStatus PrintBillItems(QPrinter &printer, const PrintItems &items, const Pri
     QPainter painter;
     if (!painter.begin(&printer))
         return failure(beginFailure(printer));
-    painter.setTransform(BillRenderer::twipsTransform(printer.logicalDpiX(), printer.logicalDpiY()));
+    painter.setTransform(calibration
+                         * BillRenderer::twipsTransform(printer.logicalDpiX(), printer.logicalDpiY()));
     // Engines that cannot make copies themselves (PDF) get one page per copy.
     const int pages = printer.supportsMultipleCopies() ? 1 : options.copies;
     for (int page = 0; page < pages; ++page) {
@@ -53,11 +55,11 @@ PrintStatus PrintBillItems(QPrinter &printer, const PrintItems &items, const Pri
     return PrintStatus{0, QString(), true};
 }
 
-PrintStatus PrintItemsToPdf(const PrintItems &items, const QString &pdfPath)
+PrintStatus PrintItemsToPdf(const PrintItems &items, const QString &pdfPath, const QTransform &calibration)
 {
     if (pdfPath.isEmpty())
         return failure(QStringLiteral("没有指定 PDF 文件名"));
     QPrinter printer(QPrinter::HighResolution);
     PrinterSettings::SelectPdf(printer, QFileInfo(pdfPath).absoluteFilePath());
-    return PrintBillItems(printer, items, PrintJobOptions{});
+    return PrintBillItems(printer, items, PrintJobOptions{}, calibration);
 }

@@ -3,6 +3,7 @@
 // the command line share this code.
 #include "print/printersettings.h"
 #include "print/printitems.h"
+#include <QTransform>
 
 class QPrinter;
 
@@ -23,9 +24,12 @@ inline constexpr int PrintErrorNumber = 482;
 // (PrinterSettings::SelectPrinter / SelectPdf): orientation and paper for
 // this job, copies, colour mode and quality as resolution, the whole paper
 // without margins or scaling, positions from the paper's top-left corner.
-// Copies of 0 or fewer print nothing.
-PrintStatus PrintBillItems(QPrinter &printer, const PrintItems &items, const PrintJobOptions &options);
+// Copies of 0 or fewer print nothing. A printer calibration, in twips, is
+// applied on top of the positions (identity: none).
+PrintStatus PrintBillItems(QPrinter &printer, const PrintItems &items, const PrintJobOptions &options,
+                           const QTransform &calibration = QTransform());
 
 // Prints the items into a PDF file: landscape A4, one copy, the settings
-// bar's initial choices otherwise.
-PrintStatus PrintItemsToPdf(const PrintItems &items, const QString &pdfPath);
+// bar's initial choices otherwise; with a calibration when one is given.
+PrintStatus PrintItemsToPdf(const PrintItems &items, const QString &pdfPath,
+                            const QTransform &calibration = QTransform());

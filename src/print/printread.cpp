@@ -77,7 +77,7 @@ bool EmptyAfterPrint(const FieldRegistry &registry, FieldControls &controls)
 }
 
 PrintStatus PrintBillToPdf(const FieldRegistry &registry, const FieldControls &controls,
-                           const QString &pdfPath)
+                           const QString &pdfPath, const QTransform &calibration)
 {
-    return PrintItemsToPdf(ReadCtlData(registry, controls), pdfPath);
+    return PrintItemsToPdf(ReadCtlData(registry, controls), pdfPath, calibration);
 }

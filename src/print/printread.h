@@ -19,6 +19,7 @@ bool EmptyAfterPrint(const FieldRegistry &registry, FieldControls &controls);
 
 // Prints the filled bill into a PDF file exactly as the Print button would
 // with the initial settings: landscape A4, one copy, no margins, positions
-// from the paper's top-left corner. The fields are not emptied.
+// from the paper's top-left corner. The fields are not emptied. A printer
+// calibration (in twips) is applied when one is given.
 PrintStatus PrintBillToPdf(const FieldRegistry &registry, const FieldControls &controls,
-                           const QString &pdfPath);
+                           const QString &pdfPath, const QTransform &calibration = QTransform());
