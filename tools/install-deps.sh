@@ -6,7 +6,7 @@ packages=(
   cmake make g++ pkg-config
   qt6-base-dev qt6-qpa-plugins libqt6sql6-sqlite
   fonts-wqy-microhei
-  xvfb xauth poppler-utils
+  xvfb xauth poppler-utils python3
   libbenchmark-dev libicu-dev
 )
 missing=()
