@@ -50,6 +50,8 @@ struct AppState {
     qint16 DesignMode = 0;
     qint16 CurrentTool = 0;
     QString CurrentKey = QStringLiteral("00000000");
+    // The scanned paper form is shown under the fields outside design mode too.
+    bool FormBackgroundShown = false;
 
     int RegisterWindow(const QString &name, bool add);
     bool IsWindowOpen(const QString &name) const;

@@ -1,9 +1,12 @@
 #include "app/database.h"
 #include "commandline.h"
 #include "options.h"
+#include "print/calibrationdialog.h"
+#include "print/printersettings.h"
 #include "print/printpreview.h"
 #include "templates/treepopup.h"
 #include "workspace/designmode.h"
+#include "workspace/formbackground.h"
 #include "workspace/mdimain.h"
 #include <QApplication>
 #include <QIcon>
@@ -12,8 +15,20 @@
 
 namespace cli {
 
-// Connects the commands that live above the workspace: the print preview
-// and the design mode with the tree's pop-up menu.
+// The setup menu's printer calibration, for the first printer (or the PDF
+// choice) and the bill size last opened.
+static void openCalibration(MDIMain &window)
+{
+    const AppState &st = window.state();
+    const QString printer = PrinterSettings::PrinterNames().value(0, PrinterSettings::PdfChoice());
+    auto *dialog = new CalibrationDialog(st.DbConnection, st.BillRect[2], st.BillRect[3], printer, &window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}
+
+// Connects the commands that live above the workspace: the print preview,
+// the printer calibration, the design mode with the tree's pop-up menu and
+// the scanned form under the fields.
 static void attachCommands(MDIMain &window)
 {
     QObject::connect(&window, &MDIMain::printRequested, &window, [&window] {
@@ -24,8 +39,13 @@ static void attachCommands(MDIMain &window)
                                       window.ClientSize[1] - window.ToolBarSize[1] - window.StatusBarSize[1]};
         });
     });
+    QObject::connect(&window, &MDIMain::setupItemClicked, &window, [&window](int index) {
+        if (index == 0)
+            openCalibration(window);
+    });
     DesignMode *design = DesignMode::attach(window);
     TreePopup::attach(window, *design);
+    FormBackgroundController::attach(window);
 }
 
 int runWindow(int argc, char *argv[], const QStringList &args)

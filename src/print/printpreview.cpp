@@ -2,6 +2,7 @@
 #include "app/appstate.h"
 #include "app/units.h"
 #include "print/billrenderer.h"
+#include "print/calibrationdialog.h"
 #include "print/printersettings.h"
 #include "print/printread.h"
 #include <QCloseEvent>
@@ -25,6 +26,7 @@ constexpr int BarHeight = 400;       // twips
 constexpr int PrinterListLeft = 7700;
 constexpr int PrinterListMargin = 9700; // W minus this is the printer list's width
 constexpr int NarrowPrinterList = 3000;
+constexpr int CalibrateWidth = 1000; // the "校准" button after the printer list
 constexpr int PaperCodeA4 = 9;
 
 int px(int twips) { return units::twipsToPixels(twips); }
@@ -163,8 +165,7 @@ void PrintPreview::drawPreview()
 {
     if (m_items.isEmpty())
         return;
-    setWindowTitle(QStringLiteral("票据(%1)打印预览---当前打印机为：%2")
-                       .arg(m_items.first().text, m_currentPrinter));
+    setCaption(QStringLiteral("票据(%1)打印预览---当前打印机为：%2").arg(m_items.first().text, m_currentPrinter));
     m_picture->drawItems(m_items);
 }
 
@@ -270,10 +271,13 @@ void PrintPreview::buildSettingsBar()
                         0, 12);
     m_quality->setObjectName(QStringLiteral("CmbQualityC"));
     addLabel(6, 7200, 500, 400, QStringLiteral("设备"));
-    const int listWidth = w - PrinterListMargin > 0 ? w - PrinterListMargin : NarrowPrinterList;
+    const int listWidth = w - PrinterListMargin - CalibrateWidth > 0 ? w - PrinterListMargin - CalibrateWidth
+                                                                      : NarrowPrinterList;
     m_printers = addList(PrinterListLeft, listWidth,
                          m_printerNames + QStringList{PrinterSettings::PdfChoice()}, 0, 10);
     m_printers->setObjectName(QStringLiteral("CmbPrintersC"));
+    m_calibrate = addButton(PrinterListLeft + listWidth, QStringLiteral("校准"));
+    m_calibrate->setObjectName(QStringLiteral("CmdCalibrateC"));
     m_print = addButton(w - 2000, QStringLiteral("打印"));
     m_print->setObjectName(QStringLiteral("CmdPrintC"));
     m_close = addButton(w - 1000, QStringLiteral("关闭"));
@@ -282,6 +286,7 @@ void PrintPreview::buildSettingsBar()
     connect(m_printers, &QComboBox::activated, this, &PrintPreview::CmbPrintersC_Click);
     connect(m_print, &QPushButton::clicked, this, &PrintPreview::CmdPrint_Click);
     connect(m_close, &QPushButton::clicked, this, &PrintPreview::CmdClose_Click);
+    connect(m_calibrate, &QPushButton::clicked, this, &PrintPreview::CmdCalibrate_Click);
     for (QWidget *child : m_bar->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
         child->show();
     m_bar->show();
@@ -325,7 +330,29 @@ void PrintPreview::CmbPrintersC_Click(int index)
         m_currentPrinter = chosen;
     else
         return;
-    setWindowTitle(m_currentPrinter);
+    setCaption(m_currentPrinter);
+}
+
+void PrintPreview::CmdCalibrate_Click()
+{
+    const int width = m_items.isEmpty() ? 0 : m_items.first().left;
+    const int height = m_items.isEmpty() ? 0 : m_items.first().top;
+    auto *dialog = new CalibrationDialog(m_state.DbConnection, width, height, m_currentPrinter, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &CalibrationDialog::calibrationChanged, this, [this] { setCaption(m_caption); });
+    dialog->open();
+}
+
+QTransform PrintPreview::calibrationInForce() const
+{
+    return CalibrationStore(m_state.DbConnection).inForce(m_currentPrinter).transform();
+}
+
+void PrintPreview::setCaption(const QString &caption)
+{
+    m_caption = caption;
+    const PrinterCalibration c = CalibrationStore(m_state.DbConnection).inForce(m_currentPrinter);
+    setWindowTitle(c.isIdentity() ? caption : QStringLiteral("%1（已校准：%2）").arg(caption, c.summary()));
 }
 
 PrintJobOptions PrintPreview::jobOptions() const
@@ -377,7 +404,7 @@ void PrintPreview::CmdPrint_Click()
     QPrinter printer(QPrinter::HighResolution);
     if (!preparePrinter(printer))
         return;
-    const PrintStatus status = PrintBillItems(printer, m_items, options);
+    const PrintStatus status = PrintBillItems(printer, m_items, options, calibrationInForce());
     if (!status.ok()) {
         showMessage(Attention, QStringLiteral("%1\n%2").arg(status.number).arg(status.description), true);
         return;
@@ -414,12 +441,13 @@ void PrintPreview::Form_Unload()
     }
     for (QWidget *w : std::initializer_list<QWidget *>{m_orientation, m_paperWidth, m_paperHeight,
                                                        m_copies, m_colourMode, m_quality,
-                                                       m_printers, m_print, m_close, m_bar, m_picture})
+                                                       m_printers, m_print, m_close, m_calibrate,
+                                                       m_bar, m_picture})
         if (w)
             w->deleteLater();
     m_orientation = m_colourMode = m_quality = m_printers = nullptr;
     m_paperWidth = m_paperHeight = m_copies = nullptr;
-    m_print = m_close = nullptr;
+    m_print = m_close = m_calibrate = nullptr;
     m_bar = nullptr;
     m_picture = nullptr;
     m_state.RegisterWindow(WindowName, false);

@@ -83,6 +83,8 @@ public:
     QComboBox *CmbPrintersC() const { return m_printers; }
     QPushButton *CmdPrintC() const { return m_print; }
     QPushButton *CmdCloseC() const { return m_close; }
+    // "校准": the calibration dialog for the current printer.
+    QPushButton *CmdCalibrateC() const { return m_calibrate; }
 
     // The settings the bar holds now.
     PrintJobOptions jobOptions() const;
@@ -91,6 +93,8 @@ public slots:
     void CmdPrint_Click();
     void CmdClose_Click();
     void CmbPrintersC_Click(int index);
+    // Opens the calibration dialog (window-modal, not blocking).
+    void CmdCalibrate_Click();
 
 signals:
     // A print finished (the fields marked for it have been emptied).
@@ -116,6 +120,9 @@ private:
     bool selectionMade() const;
     bool preparePrinter(class QPrinter &printer);
     void showMessage(const QString &title, const QString &text, bool error);
+    // The caption, with a note when the current printer is calibrated.
+    void setCaption(const QString &caption);
+    QTransform calibrationInForce() const;
 
     AppState &m_state;
     FieldControls &m_controls;
@@ -126,6 +133,7 @@ private:
     PrintItems m_items;
     QString m_currentPrinter;
     QString m_pdfFileName;
+    QString m_caption; // the caption without the calibration note
     bool m_unloaded = false;
 
     PreviewSurface *m_picture = nullptr;
@@ -140,4 +148,5 @@ private:
     QComboBox *m_printers = nullptr;
     QPushButton *m_print = nullptr;
     QPushButton *m_close = nullptr;
+    QPushButton *m_calibrate = nullptr;
 };

@@ -100,7 +100,7 @@ void MDIMain::connectMenuItems()
     for (int i = 0; i < view.size(); ++i) {
         QAction *a = view.at(i);
         const bool toggles = i == ViewToolBar || i == ViewTree || i == ViewToolBox
-                             || i == ViewStatusBar || i == ViewHistory;
+                             || i == ViewStatusBar || i == ViewHistory || i == ViewFormBackground;
         a->setCheckable(toggles);
         connect(a, &QAction::triggered, this, [this, a, i, toggles](bool checked) {
             if (toggles) {
@@ -114,6 +114,14 @@ void MDIMain::connectMenuItems()
     const QList<QAction *> &help = m_menus.group(MenuHost::Help).items;
     for (int i = 0; i < help.size(); ++i)
         connect(help.at(i), &QAction::triggered, this, [this, i] { mHelpSub_Click(i); });
+    // The setup menu shows when one of its items does.
+    const QList<QAction *> &setup = m_menus.group(MenuHost::Setup).items;
+    bool setupShown = false;
+    for (int i = 0; i < setup.size(); ++i) {
+        connect(setup.at(i), &QAction::triggered, this, [this, i] { emit setupItemClicked(i); });
+        setupShown = setupShown || setup.at(i)->isVisible();
+    }
+    m_menus.group(MenuHost::Setup).menu->menuAction()->setVisible(setupShown);
     const QList<QAction *> &popup = m_menus.group(MenuHost::Popup).items;
     for (int i = 0; i < popup.size(); ++i)
         connect(popup.at(i), &QAction::triggered, this, [this, i] { emit popupItemClicked(i); });

@@ -31,7 +31,14 @@ class MDIMain : public QMainWindow {
     Q_OBJECT
 public:
     // View menu items with a fixed meaning.
-    enum ViewItem { ViewToolBar = 0, ViewTree = 1, ViewToolBox = 2, ViewStatusBar = 4, ViewHistory = 6 };
+    enum ViewItem {
+        ViewToolBar = 0,
+        ViewTree = 1,
+        ViewToolBox = 2,
+        ViewStatusBar = 4,
+        ViewHistory = 6,
+        ViewFormBackground = 7 // the scanned form also while filling in and in the preview
+    };
     enum HelpItem { HelpFile = 0, HelpAbout = 1 };
 
     explicit MDIMain(AppState &state, QWidget *parent = nullptr);
@@ -87,6 +94,14 @@ signals:
     void popupItemClicked(int index);
     // View item 6: the history window should be shown or hidden.
     void historyToggled(bool show);
+    // View item 7: the scanned form shown while filling in, or not.
+    void formBackgroundToggled(bool show);
+    // An item of the setup menu was chosen.
+    void setupItemClicked(int index);
+    // A template was opened on the bill surface (design non-zero for
+    // design), or the surface was cleared.
+    void templateOpened(const QString &table, int design);
+    void templateClosed();
     // A field control or selection frame was created for an opening.
     void fieldCreated(int kind, int index, QWidget *control);
     void frameCreated(int slot, DesignCtl *frame);

@@ -44,12 +44,15 @@ int MDIMain::ReadAddCtl(const QString &table, int design)
     // The bill may have changed size: place it and its bars again.
     if (m_splitter)
         LayoutPanes(m_splitterX);
+    emit templateOpened(table, design);
     return 0;
 }
 
 int MDIMain::UnloadCtl()
 {
-    return m_opener->UnloadCtl();
+    const int result = m_opener->UnloadCtl();
+    emit templateClosed();
+    return result;
 }
 
 void MDIMain::EnterFillMode()
@@ -108,6 +111,13 @@ void MDIMain::mViewSub_Click(int index)
         if (QAction *a = m_menus.item(MenuHost::View, ViewHistory)) {
             a->setChecked(!a->isChecked());
             emit historyToggled(a->isChecked());
+        }
+        break;
+    case ViewFormBackground:
+        if (QAction *a = m_menus.item(MenuHost::View, ViewFormBackground)) {
+            a->setChecked(!a->isChecked());
+            m_state.FormBackgroundShown = a->isChecked();
+            emit formBackgroundToggled(a->isChecked());
         }
         break;
     default: break;

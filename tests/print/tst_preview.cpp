@@ -170,9 +170,12 @@ void TestPreview::settingsBarPositions_data()
     QTest::newRow("paper width") << 15000 << "TxtPaperWidthC" << QRect(2400, 0, 500, 400);
     QTest::newRow("copies") << 15000 << "TxtCopiesC" << QRect(4400, 0, 500, 400);
     QTest::newRow("quality") << 15000 << "CmbQualityC" << QRect(6700, 0, 500, 400);
-    QTest::newRow("printers") << 15000 << "CmbPrintersC" << QRect(7700, 0, 5300, 400);
+    // The printer list leaves 1000 twips for the calibration button after it.
+    QTest::newRow("printers") << 15000 << "CmbPrintersC" << QRect(7700, 0, 4300, 400);
     QTest::newRow("printers, narrow window") << 9000 << "CmbPrintersC" << QRect(7700, 0, 3000, 400);
-    QTest::newRow("printers, exactly 9700") << 9700 << "CmbPrintersC" << QRect(7700, 0, 3000, 400);
+    QTest::newRow("printers, exactly 10700") << 10700 << "CmbPrintersC" << QRect(7700, 0, 3000, 400);
+    QTest::newRow("calibrate") << 15000 << "CmdCalibrateC" << QRect(12000, 0, 1000, 400);
+    QTest::newRow("calibrate, narrow window") << 9000 << "CmdCalibrateC" << QRect(10700, 0, 1000, 400);
     QTest::newRow("print") << 15000 << "CmdPrintC" << QRect(13000, 0, 1000, 400);
     QTest::newRow("close") << 15000 << "CmdCloseC" << QRect(14000, 0, 1000, 400);
 }

@@ -1,0 +1,393 @@
+#include "workspace/formbackground.h"
+#include "app/appstate.h"
+#include "app/units.h"
+#include "workspace/billsurface.h"
+#include "workspace/formbackgrounddialog.h"
+#include "workspace/mdimain.h"
+
+#include <QBuffer>
+#include <QEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QLoggingCategory>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+Q_LOGGING_CATEGORY(lcBackground, "billprint.formbackground")
+
+namespace formbackground {
+
+QString tableName()
+{
+    return QStringLiteral("FormBackground");
+}
+
+bool decode(const QByteArray &bytes, QImage &image, QString *why)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setDecideFormatFromContent(true);
+    const QByteArray format = reader.format().toLower();
+    if (format != "png" && format != "jpeg" && format != "jpg") {
+        if (why)
+            *why = QStringLiteral("不是 PNG 或 JPEG 图像");
+        return false;
+    }
+    QImage read = reader.read();
+    if (read.isNull()) {
+        if (why)
+            *why = reader.errorString();
+        return false;
+    }
+    image = read;
+    return true;
+}
+
+StoreStatus readImageFile(const QString &path, FormBackground &out)
+{
+    const QString name = QFileInfo(path).fileName();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return StoreStatus::failure(QStringLiteral("无法打开图像文件“%1”：%2").arg(name, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    QImage image;
+    QString why;
+    if (!decode(bytes, image, &why))
+        return StoreStatus::failure(
+            QStringLiteral("“%1”不是可用的 PNG 或 JPEG 图像（%2），纸样背景未改变。").arg(name, why));
+    FormBackground bg;
+    bg.image = bytes;
+    const double dpi = image.dotsPerMeterX() * 0.0254;
+    if (dpi >= MinDpi && dpi <= MaxDpi)
+        bg.dpi = std::round(dpi * 10.0) / 10.0;
+    out = bg;
+    return {};
+}
+
+QRectF twipsRect(const FormBackground &bg, const QSize &imagePixels)
+{
+    const double perDot = units::TwipsPerInch / qBound(MinDpi, bg.dpi, MaxDpi);
+    return QRectF(bg.offsetX, bg.offsetY, imagePixels.width() * perDot, imagePixels.height() * perDot);
+}
+
+void paint(QPainter &painter, const FormBackground &bg, const QImage &image)
+{
+    if (image.isNull())
+        return;
+    painter.save();
+    painter.setOpacity(qBound(MinOpacity, bg.opacity, 1.0));
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(twipsRect(bg, image.size()), image);
+    painter.restore();
+}
+
+} // namespace formbackground
+
+// ---- store -----------------------------------------------------------------
+
+namespace {
+
+StoreStatus failed(const QSqlQuery &q, const QString &what)
+{
+    const QString text = q.lastError().text();
+    qCWarning(lcBackground) << what << text;
+    return StoreStatus::failure(QStringLiteral("%1: %2").arg(what, text));
+}
+
+bool run(QSqlQuery &q, const QString &sql, const QVariantList &values = {})
+{
+    if (!q.prepare(sql))
+        return false;
+    for (const QVariant &v : values)
+        q.addBindValue(v);
+    return q.exec();
+}
+
+QString quotedTable() { return TemplateStore::quoteIdentifier(formbackground::tableName()); }
+
+} // namespace
+
+FormBackgroundStore::FormBackgroundStore(const QString &connectionName) : m_store(connectionName) {}
+
+StoreStatus FormBackgroundStore::ensureTable() const
+{
+    if (m_store.tableExists(formbackground::tableName()))
+        return {};
+    QSqlDatabase db = m_store.database();
+    // The one spot that differs between SQLite and PostgreSQL: the byte type.
+    const QString bytes = db.driverName() == QLatin1String("QPSQL") ? QStringLiteral("BYTEA")
+                                                                    : QStringLiteral("BLOB");
+    QSqlQuery q(db);
+    if (!run(q, QStringLiteral("CREATE TABLE %1 (\"templateTable\" VARCHAR(255), \"image\" %2, "
+                               "\"dpi\" DOUBLE PRECISION, \"offsetX\" INTEGER, \"offsetY\" INTEGER, "
+                               "\"opacity\" DOUBLE PRECISION)")
+                    .arg(quotedTable(), bytes)))
+        return failed(q, QStringLiteral("creating the form background table"));
+    return {};
+}
+
+StoreStatus FormBackgroundStore::load(const QString &templateTable, std::optional<FormBackground> &out) const
+{
+    out.reset();
+    if (!m_store.isOpen())
+        return StoreStatus::failure(QStringLiteral("the database is not open"));
+    if (!m_store.tableExists(formbackground::tableName()))
+        return {};
+    QSqlQuery q(m_store.database());
+    if (!run(q,
+             QStringLiteral("SELECT \"image\",\"dpi\",\"offsetX\",\"offsetY\",\"opacity\" FROM %1 "
+                            "WHERE \"templateTable\"=?")
+                 .arg(quotedTable()),
+             {templateTable}))
+        return failed(q, QStringLiteral("reading the form background of %1").arg(templateTable));
+    if (q.next()) {
+        FormBackground bg;
+        bg.image = q.value(0).toByteArray();
+        bg.dpi = q.value(1).toDouble();
+        bg.offsetX = q.value(2).toInt();
+        bg.offsetY = q.value(3).toInt();
+        bg.opacity = q.value(4).toDouble();
+        out = bg;
+    }
+    return {};
+}
+
+StoreStatus FormBackgroundStore::save(const QString &templateTable, const FormBackground &bg) const
+{
+    if (!m_store.isOpen())
+        return StoreStatus::failure(QStringLiteral("the database is not open"));
+    if (StoreStatus s = ensureTable(); !s)
+        return s;
+    QSqlDatabase db = m_store.database();
+    if (!db.transaction())
+        return StoreStatus::failure(db.lastError().text());
+    QSqlQuery q(db);
+    if (!run(q, QStringLiteral("DELETE FROM %1 WHERE \"templateTable\"=?").arg(quotedTable()), {templateTable})
+        || !run(q,
+                QStringLiteral("INSERT INTO %1 (\"templateTable\",\"image\",\"dpi\",\"offsetX\",\"offsetY\","
+                               "\"opacity\") VALUES (?,?,?,?,?,?)")
+                    .arg(quotedTable()),
+                {templateTable, bg.image, bg.dpi, bg.offsetX, bg.offsetY, bg.opacity})) {
+        const StoreStatus s = failed(q, QStringLiteral("writing the form background of %1").arg(templateTable));
+        q.finish();
+        db.rollback();
+        return s;
+    }
+    q.finish();
+    if (!db.commit())
+        return StoreStatus::failure(db.lastError().text());
+    return {};
+}
+
+StoreStatus FormBackgroundStore::remove(const QString &templateTable) const
+{
+    if (!m_store.isOpen())
+        return StoreStatus::failure(QStringLiteral("the database is not open"));
+    if (!m_store.tableExists(formbackground::tableName()))
+        return {};
+    QSqlQuery q(m_store.database());
+    if (!run(q, QStringLiteral("DELETE FROM %1 WHERE \"templateTable\"=?").arg(quotedTable()), {templateTable}))
+        return failed(q, QStringLiteral("removing the form background of %1").arg(templateTable));
+    return {};
+}
+
+// ---- layer -----------------------------------------------------------------
+
+FormBackgroundLayer::FormBackgroundLayer(QWidget *surface) : QWidget(surface)
+{
+    setObjectName(QStringLiteral("FormBackgroundLayer"));
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setGeometry(surface->rect());
+    surface->installEventFilter(this);
+    hide();
+}
+
+void FormBackgroundLayer::setBackground(const std::optional<FormBackground> &bg)
+{
+    m_bg = bg;
+    m_image = QImage();
+    if (m_bg && !formbackground::decode(m_bg->image, m_image))
+        m_bg.reset();
+    update();
+}
+
+void FormBackgroundLayer::setScale(double scale)
+{
+    m_scale = scale > 0 ? scale : 1.0;
+    update();
+}
+
+bool FormBackgroundLayer::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == parent() && event->type() == QEvent::Resize)
+        setGeometry(parentWidget()->rect());
+    return QWidget::eventFilter(watched, event);
+}
+
+void FormBackgroundLayer::paintEvent(QPaintEvent *)
+{
+    if (!m_bg || m_image.isNull())
+        return;
+    QPainter painter(this);
+    const double perTwip = m_scale / units::TwipsPerPixel;
+    painter.scale(perTwip, perTwip);
+    formbackground::paint(painter, *m_bg, m_image);
+}
+
+// ---- controller --------------------------------------------------------------
+
+FormBackgroundController *FormBackgroundController::attach(MDIMain &window)
+{
+    auto *c = new FormBackgroundController(window);
+    c->setParent(&window);
+    return c;
+}
+
+FormBackgroundController::FormBackgroundController(MDIMain &window) : m_win(window)
+{
+    BillSurface *surface = window.surface();
+    m_layer = new FormBackgroundLayer(surface);
+    surface->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(surface, &QWidget::customContextMenuRequested, this, &FormBackgroundController::contextMenu);
+    connect(&window, &MDIMain::templateOpened, this, &FormBackgroundController::templateOpened);
+    connect(&window, &MDIMain::templateClosed, this, &FormBackgroundController::templateClosed);
+    connect(&window, &MDIMain::formBackgroundToggled, this, &FormBackgroundController::refresh);
+    showMessage = [this](const QString &title, const QString &text, bool error) {
+        if (error)
+            QMessageBox::warning(&m_win, title, text);
+        else
+            QMessageBox::information(&m_win, title, text);
+    };
+}
+
+void FormBackgroundController::templateOpened(const QString &table, int)
+{
+    m_table = table;
+    const StoreStatus s = FormBackgroundStore(m_win.state().DbConnection).load(table, m_bg);
+    if (!s)
+        qCWarning(lcBackground) << s.message;
+    refresh();
+}
+
+void FormBackgroundController::templateClosed()
+{
+    m_table.clear();
+    m_bg.reset();
+    refresh();
+}
+
+void FormBackgroundController::refresh()
+{
+    if (!m_layer)
+        return;
+    const AppState &st = m_win.state();
+    m_layer->setScale(m_win.surface()->scale());
+    m_layer->setBackground(m_bg);
+    const bool shown = m_bg && (st.DesignMode != 0 || st.FormBackgroundShown);
+    m_layer->setVisible(shown);
+    m_layer->lower();
+}
+
+void FormBackgroundController::preview(const FormBackground &placement)
+{
+    if (!m_bg || !m_layer)
+        return;
+    FormBackground shown = *m_bg;
+    shown.dpi = placement.dpi;
+    shown.offsetX = placement.offsetX;
+    shown.offsetY = placement.offsetY;
+    shown.opacity = placement.opacity;
+    m_layer->setBackground(shown);
+}
+
+StoreStatus FormBackgroundController::loadFile(const QString &path)
+{
+    if (m_table.isEmpty())
+        return StoreStatus::failure(QStringLiteral("没有打开的模板"));
+    FormBackground bg;
+    if (StoreStatus s = formbackground::readImageFile(path, bg); !s)
+        return s;
+    if (m_bg) { // a new scan of the same form keeps its opacity
+        bg.opacity = m_bg->opacity;
+    }
+    if (StoreStatus s = FormBackgroundStore(m_win.state().DbConnection).save(m_table, bg); !s)
+        return s;
+    m_bg = bg;
+    refresh();
+    return {};
+}
+
+StoreStatus FormBackgroundController::setPlacement(const FormBackground &placement)
+{
+    if (!m_bg)
+        return StoreStatus::failure(QStringLiteral("这个模板没有纸样背景"));
+    FormBackground bg = *m_bg;
+    bg.dpi = qBound(formbackground::MinDpi, placement.dpi, formbackground::MaxDpi);
+    bg.offsetX = placement.offsetX;
+    bg.offsetY = placement.offsetY;
+    bg.opacity = qBound(formbackground::MinOpacity, placement.opacity, 1.0);
+    if (StoreStatus s = FormBackgroundStore(m_win.state().DbConnection).save(m_table, bg); !s)
+        return s;
+    m_bg = bg;
+    refresh();
+    return {};
+}
+
+StoreStatus FormBackgroundController::removeBackground()
+{
+    if (m_table.isEmpty())
+        return {};
+    if (StoreStatus s = FormBackgroundStore(m_win.state().DbConnection).remove(m_table); !s)
+        return s;
+    m_bg.reset();
+    refresh();
+    return {};
+}
+
+void FormBackgroundController::contextMenu(const QPoint &at)
+{
+    if (m_win.state().DesignMode == 0 || m_table.isEmpty())
+        return;
+    QMenu menu(&m_win);
+    menu.addAction(QStringLiteral("载入纸样背景..."), this, &FormBackgroundController::chooseFile);
+    QAction *settings = menu.addAction(QStringLiteral("纸样背景设置..."), this, &FormBackgroundController::openSettings);
+    QAction *remove = menu.addAction(QStringLiteral("移除纸样背景"), this, [this] { report(removeBackground()); });
+    settings->setEnabled(m_bg.has_value());
+    remove->setEnabled(m_bg.has_value());
+    menu.exec(m_win.surface()->mapToGlobal(at));
+}
+
+void FormBackgroundController::chooseFile()
+{
+    const QString path = QFileDialog::getOpenFileName(&m_win, QStringLiteral("载入纸样背景"), QString(),
+                                                      QStringLiteral("图像 (*.png *.jpg *.jpeg)"));
+    if (!path.isEmpty())
+        report(loadFile(path));
+}
+
+void FormBackgroundController::openSettings()
+{
+    if (!m_bg)
+        return;
+    FormBackgroundDialog dialog(*m_bg, &m_win);
+    connect(&dialog, &FormBackgroundDialog::placementChanged, this, &FormBackgroundController::preview);
+    if (dialog.exec() == QDialog::Accepted)
+        report(setPlacement(dialog.placement()));
+    else
+        refresh(); // back to the stored placement
+}
+
+void FormBackgroundController::report(const StoreStatus &s)
+{
+    if (!s && showMessage)
+        showMessage(QStringLiteral("注意"), s.message, true);
+}

@@ -1,0 +1,125 @@
+#pragma once
+// The scanned paper form under the fields: a PNG or JPEG scan of the form a
+// template fills, kept with the template in a table of its own, drawn under
+// the fields at the bill's origin at its physical size (from its resolution)
+// with an offset and an opacity. It is a design aid: shown in design mode and,
+// when the view menu asks for it, while filling in and in the preview. The
+// print path never sees it.
+#include "app/templatestore.h"
+#include <QByteArray>
+#include <QImage>
+#include <QObject>
+#include <QPointer>
+#include <QRectF>
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+class MDIMain;
+class QPainter;
+
+struct FormBackground {
+    QByteArray image;     // the file's bytes, PNG or JPEG
+    double dpi = 150.0;   // dots per inch of the scan
+    int offsetX = 0;      // twips from the bill's origin
+    int offsetY = 0;
+    double opacity = 0.5; // 0.05 .. 1
+};
+
+namespace formbackground {
+
+QString tableName();
+// Resolutions and opacities kept within sensible bounds.
+constexpr double MinDpi = 10.0;
+constexpr double MaxDpi = 2400.0;
+constexpr double MinOpacity = 0.05;
+
+// Decodes PNG or JPEG bytes; false, with the reason, for anything else.
+bool decode(const QByteArray &bytes, QImage &image, QString *why = nullptr);
+// Reads an image file as a new background (offset 0, opacity 0.5, the
+// file's own resolution). A file that is not a readable PNG or JPEG is
+// refused with a message for the user.
+StoreStatus readImageFile(const QString &path, FormBackground &out);
+// Where the image lies on the bill, in twips.
+QRectF twipsRect(const FormBackground &bg, const QSize &imagePixels);
+// Paints the image onto a painter whose coordinates are twips.
+void paint(QPainter &painter, const FormBackground &bg, const QImage &image);
+
+} // namespace formbackground
+
+// The backgrounds of the database, one per template table.
+class FormBackgroundStore {
+public:
+    explicit FormBackgroundStore(const QString &connectionName);
+
+    // nullopt (and ok) when the template has none.
+    StoreStatus load(const QString &templateTable, std::optional<FormBackground> &out) const;
+    // Replaces the template's background (creating the table on first use).
+    StoreStatus save(const QString &templateTable, const FormBackground &bg) const;
+    StoreStatus remove(const QString &templateTable) const;
+
+private:
+    StoreStatus ensureTable() const;
+    TemplateStore m_store;
+};
+
+// Paints the background under the field controls of the bill surface; it
+// lets every mouse event through to the surface.
+class FormBackgroundLayer : public QWidget {
+    Q_OBJECT
+public:
+    explicit FormBackgroundLayer(QWidget *surface);
+    void setBackground(const std::optional<FormBackground> &bg);
+    const QImage &image() const { return m_image; }
+    void setScale(double scale);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    std::optional<FormBackground> m_bg;
+    QImage m_image;
+    double m_scale = 1.0;
+};
+
+// The background of the template open on the main window: loads it when a
+// template opens, shows it in design mode or when the view menu's item asks,
+// and offers its commands on the bill surface's context menu in design mode.
+class FormBackgroundController : public QObject {
+    Q_OBJECT
+public:
+    static FormBackgroundController *attach(MDIMain &window);
+    explicit FormBackgroundController(MDIMain &window);
+
+    // The open template's table and its background, if any.
+    QString table() const { return m_table; }
+    const std::optional<FormBackground> &background() const { return m_bg; }
+    FormBackgroundLayer *layer() const { return m_layer; }
+
+    // Commands (design mode). Each stores at once; a failure changes nothing.
+    StoreStatus loadFile(const QString &path);
+    StoreStatus setPlacement(const FormBackground &placement); // dpi, offsets, opacity
+    StoreStatus removeBackground();
+    // Shows a placement without storing it (the settings dialog's live view).
+    void preview(const FormBackground &placement);
+
+    // Shows a message box: title, text, and whether it reports an error.
+    std::function<void(const QString &title, const QString &text, bool error)> showMessage;
+
+public slots:
+    void templateOpened(const QString &table, int design);
+    void templateClosed();
+    void refresh();
+
+private:
+    void contextMenu(const QPoint &at);
+    void chooseFile();
+    void openSettings();
+    void report(const StoreStatus &s);
+
+    MDIMain &m_win;
+    QPointer<FormBackgroundLayer> m_layer;
+    QString m_table;
+    std::optional<FormBackground> m_bg;
+};
