@@ -73,6 +73,14 @@ void PreviewSurface::Cls()
     update();
 }
 
+void PreviewSurface::setUnderlay(const std::optional<FormBackground> &bg)
+{
+    m_underlay = bg;
+    m_underlayImage = QImage();
+    if (m_underlay && !formbackground::decode(m_underlay->image, m_underlayImage))
+        m_underlay.reset();
+}
+
 void PreviewSurface::drawItems(const PrintItems &items)
 {
     if (items.isEmpty())
@@ -86,6 +94,8 @@ void PreviewSurface::drawItems(const PrintItems &items)
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setTransform(BillRenderer::twipsTransform(units::TwipsPerInch / units::TwipsPerPixel,
                                                       units::TwipsPerInch / units::TwipsPerPixel));
+    if (m_underlay)
+        formbackground::paint(painter, *m_underlay, m_underlayImage);
     BillRenderer::paint(painter, items);
     painter.end();
     show();
@@ -148,7 +158,13 @@ void PrintPreview::Form_Load()
 
     readPrinterNames();
     if (!m_state.SelectedClass.text.isEmpty() && !m_state.SelectedBill.text.isEmpty()) {
-        ReadCtlData(m_state.SelectedClass.text + QLatin1Char('_') + m_state.SelectedBill.text);
+        const QString table = m_state.SelectedClass.text + QLatin1Char('_') + m_state.SelectedBill.text;
+        ReadCtlData(table);
+        if (m_state.FormBackgroundShown) {
+            std::optional<FormBackground> bg;
+            FormBackgroundStore(m_state.DbConnection).load(table, bg);
+            m_picture->setUnderlay(bg);
+        }
         drawPreview();
     }
     buildSettingsBar();

@@ -6,6 +6,7 @@
 // same initial choices; the items are read once, when the window loads.
 #include "print/printitems.h"
 #include "print/printjob.h"
+#include "workspace/formbackground.h"
 #include <QPixmap>
 #include <QWidget>
 #include <array>
@@ -27,12 +28,16 @@ public:
     // Sizes the surface to the bill and draws the items on it.
     void drawItems(const PrintItems &items);
     const QPixmap &picture() const { return m_picture; }
+    // The scanned form drawn under the items on screen; it is never printed.
+    void setUnderlay(const std::optional<FormBackground> &bg);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
     QPixmap m_picture;
+    std::optional<FormBackground> m_underlay;
+    QImage m_underlayImage;
 };
 
 class PrintPreview : public QWidget {
