@@ -2,6 +2,7 @@
 #include "commandline.h"
 #include "options.h"
 #include <QCoreApplication>
+#include <QSet>
 
 namespace cli {
 
@@ -28,11 +29,17 @@ int runTemplates(const QStringList &args)
         classes.clear();
     if (classes.isEmpty() || !store.listBills(bills))
         bills.clear();
+    // As in the tree: a class number seen before adds no second node.
     QString text;
-    for (const ClassRow &c : classes)
+    QSet<qint64> seen;
+    for (const ClassRow &c : classes) {
+        if (seen.contains(c.cKey))
+            continue;
+        seen.insert(c.cKey);
         for (const BillRow &b : bills)
             if (b.cKey == c.cKey)
                 text += c.cName + QLatin1Char('/') + b.bName + QLatin1Char('\n');
+    }
     out(text);
     CloseDatabase(state);
     return ExitOk;

@@ -21,4 +21,19 @@ grep -q "bad.db" "$tmp/err" || fail "message does not name the file"
 [ $rc -eq 2 ] || fail "unknown option: exit $rc, expected 2"
 "$exe" nonsense >/dev/null 2>&1; rc=$?
 [ $rc -eq 2 ] || fail "unknown command: exit $rc, expected 2"
+# Tree order and the rows a tree would not show.
+cp "$tmp/new/BillDB.db" "$tmp/rows.db"
+python3 - "$tmp/rows.db" <<'PY' || fail "could not prepare the rows database"
+import sqlite3, sys
+c = sqlite3.connect(sys.argv[1])
+c.execute("DELETE FROM ClassList"); c.execute("DELETE FROM BillList")
+c.executemany("INSERT INTO ClassList VALUES (?,?)", [(2, "B类"), (1, "A'类"), (2, "dup")])
+c.executemany("INSERT INTO BillList VALUES (?,?,?)", [(1, "x", 1), (2, "y", 2), (3, "z", 1), (4, "orphan", 9)])
+c.commit()
+PY
+out=$("$exe" templates --db "$tmp/rows.db") || fail "templates on custom rows exited $?"
+[ "$out" = "$(printf "B类/y\nA'类/x\nA'类/z")" ] || fail "unexpected tree order: $out"
+python3 -c "import sqlite3,sys; c=sqlite3.connect(sys.argv[1]); c.execute('INSERT INTO BillList VALUES (5,NULL,1)'); c.commit()" "$tmp/rows.db"
+out=$("$exe" templates --db "$tmp/rows.db") || fail "templates with a Null name exited $?"
+[ -z "$out" ] || fail "a template row without a name should leave no templates: $out"
 echo "1 passed, 0 failed"
