@@ -123,7 +123,7 @@ void drawScale(QPainter &p, bool horizontal, double lengthMm)
             p.drawLine(QPointF(at, 0), QPointF(at, twipsOf(tick)));
         else
             p.drawLine(QPointF(0, at), QPointF(twipsOf(tick), at));
-        if (mm % 10 == 0 && mm > 0) {
+        if (mm % 10 == 0 && mm > 0 && mm + 5 < lengthMm) {
             const QString n = QString::number(mm);
             if (horizontal)
                 p.drawText(QPointF(at + twipsOf(0.5), twipsOf(7.5)), n);
