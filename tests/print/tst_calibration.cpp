@@ -357,6 +357,10 @@ void TestCalibration::previewShowsCalibration()
     QCOMPARE(dialog->printerName(), PrinterSettings::PdfChoice());
     QCOMPARE(dialog->page().verticalSpan, 50.0);
     QVERIFY(dialog->currentLabel()->text().contains(QStringLiteral("1.5/-0.5")));
+    if (!qEnvironmentVariableIsEmpty("BILLPRINT_SCREENSHOTS")) {
+        preview->grab().save(QStringLiteral("/tmp/calibration-preview.png"));
+        dialog->grab().save(QStringLiteral("/tmp/calibration-dialog.png"));
+    }
     dialog->setMeasurement({20, 20, 200, 50});
     QVERIFY(dialog->saveCalibration());
     QCOMPARE(preview->windowTitle(), PrinterSettings::PdfChoice()); // identity now
