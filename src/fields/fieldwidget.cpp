@@ -71,18 +71,18 @@ qint16 shiftCode(Qt::KeyboardModifiers modifiers)
 
 qint16 keyCode(const QKeyEvent *event)
 {
-    const int key = event->key();
-    if (key >= Qt::Key_0 && key <= Qt::Key_9)
-        return qint16((event->modifiers() & Qt::KeypadModifier) ? 96 + (key - Qt::Key_0) : key);
-    if (key >= Qt::Key_A && key <= Qt::Key_Z)
-        return qint16(key);
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
-        return qint16(112 + (key - Qt::Key_F1));
-    switch (key) {
+    const int k = event->key();
+    const bool keypad = event->modifiers() & Qt::KeypadModifier;
+    if (k >= Qt::Key_0 && k <= Qt::Key_9)
+        return qint16((keypad ? 96 : 48) + (k - Qt::Key_0));
+    if (k >= Qt::Key_A && k <= Qt::Key_Z)
+        return qint16(65 + (k - Qt::Key_A));
+    if (k >= Qt::Key_F1 && k <= Qt::Key_F24)
+        return qint16(112 + (k - Qt::Key_F1));
+    switch (k) {
     case Qt::Key_Backspace: return 8;
-    case Qt::Key_Tab: return 9;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
+    case Qt::Key_Tab: case Qt::Key_Backtab: return 9;
+    case Qt::Key_Return: case Qt::Key_Enter: return 13;
     case Qt::Key_Shift: return 16;
     case Qt::Key_Control: return 17;
     case Qt::Key_Alt: return 18;
@@ -98,6 +98,11 @@ qint16 keyCode(const QKeyEvent *event)
     case Qt::Key_Down: return 40;
     case Qt::Key_Insert: return 45;
     case Qt::Key_Delete: return 46;
+    case Qt::Key_Asterisk: return keypad ? 106 : 0;
+    case Qt::Key_Plus: return keypad ? 107 : 187;
+    case Qt::Key_Minus: return keypad ? 109 : 189;
+    case Qt::Key_Period: return keypad ? 110 : 190;
+    case Qt::Key_Slash: return keypad ? 111 : 191;
     default: return 0;
     }
 }

@@ -1,6 +1,7 @@
 #include "fields/moneyctl.h"
 #include "app/units.h"
 #include "fields/amountwords.h"
+#include "fields/fieldwidget.h"
 #include "fields/moneylayout.h"
 #include <QKeyEvent>
 #include <QLabel>
@@ -12,74 +13,6 @@
 namespace {
 
 const QString WholeAmountTip = QStringLiteral("金额");
-
-// Windows-style colour: red in the low byte; the high bit marks a system
-// colour by index (5 the window background, 8 the window text, ...).
-QColor colorFromValue(qint64 value)
-{
-    const auto v = quint32(value);
-    if (v & 0x80000000u) {
-        const QPalette p;
-        switch (v & 0xFFu) {
-        case 8: return p.color(QPalette::Text);
-        case 15: return p.color(QPalette::Button);
-        case 18: return p.color(QPalette::ButtonText);
-        default: return p.color(QPalette::Base);
-        }
-    }
-    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
-}
-
-qint16 shiftMask(Qt::KeyboardModifiers m)
-{
-    return qint16((m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0)
-                  | (m & Qt::AltModifier ? 4 : 0));
-}
-
-qint16 buttonMask(Qt::MouseButtons b)
-{
-    return qint16((b & Qt::LeftButton ? 1 : 0) | (b & Qt::RightButton ? 2 : 0)
-                  | (b & Qt::MiddleButton ? 4 : 0));
-}
-
-// Windows virtual-key code of a Qt key event (0 for keys without one).
-qint16 virtualKey(const QKeyEvent *e)
-{
-    const int k = e->key();
-    const bool keypad = e->modifiers() & Qt::KeypadModifier;
-    if (k >= Qt::Key_0 && k <= Qt::Key_9)
-        return qint16((keypad ? 96 : 48) + (k - Qt::Key_0));
-    if (k >= Qt::Key_A && k <= Qt::Key_Z)
-        return qint16(65 + (k - Qt::Key_A));
-    if (k >= Qt::Key_F1 && k <= Qt::Key_F24)
-        return qint16(112 + (k - Qt::Key_F1));
-    switch (k) {
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Tab: case Qt::Key_Backtab: return 9;
-    case Qt::Key_Return: case Qt::Key_Enter: return 13;
-    case Qt::Key_Shift: return 16;
-    case Qt::Key_Control: return 17;
-    case Qt::Key_Alt: return 18;
-    case Qt::Key_Escape: return 27;
-    case Qt::Key_Space: return 32;
-    case Qt::Key_PageUp: return 33;
-    case Qt::Key_PageDown: return 34;
-    case Qt::Key_End: return 35;
-    case Qt::Key_Home: return 36;
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return 40;
-    case Qt::Key_Insert: return 45;
-    case Qt::Key_Delete: return 46;
-    case Qt::Key_Asterisk: return keypad ? 106 : 0;
-    case Qt::Key_Plus: return keypad ? 107 : 187;
-    case Qt::Key_Minus: return keypad ? 109 : 189;
-    case Qt::Key_Period: return keypad ? 110 : 190;
-    case Qt::Key_Slash: return keypad ? 111 : 191;
-    default: return 0;
-    }
-}
 
 int twips(qreal pixels)
 {
@@ -403,7 +336,7 @@ void MoneyCtl::rereadColumnTexts()
 
 void MoneyCtl::UserFontColor(qint64 color)
 {
-    m_fontColor = colorFromValue(color);
+    m_fontColor = fields::oleColor(quint32(color));
     for (QLineEdit *column : std::as_const(m_txtCol)) {
         QPalette p = column->palette();
         p.setColor(QPalette::Text, m_fontColor);
@@ -443,7 +376,7 @@ void MoneyCtl::UserLineWidth(int width)
 
 void MoneyCtl::UserLineColor(qint64 color)
 {
-    m_lineColor = colorFromValue(color);
+    m_lineColor = fields::oleColor(quint32(color));
     for (QLabel *bar : std::as_const(m_lbCol)) {
         QPalette p = bar->palette();
         p.setColor(QPalette::Window, m_lineColor);
@@ -453,7 +386,7 @@ void MoneyCtl::UserLineColor(qint64 color)
 
 void MoneyCtl::UserBackColor(qint64 color)
 {
-    m_backColor = colorFromValue(color);
+    m_backColor = fields::oleColor(quint32(color));
     for (QLineEdit *column : std::as_const(m_txtCol)) {
         QPalette p = column->palette();
         p.setColor(QPalette::Base, m_backColor);
@@ -570,19 +503,19 @@ void MoneyCtl::resizeEvent(QResizeEvent *event)
 
 void MoneyCtl::mousePressEvent(QMouseEvent *event)
 {
-    emit MouseDown(buttonMask(event->button()), shiftMask(event->modifiers()),
+    emit MouseDown(fields::buttonCode(event->button()), fields::shiftCode(event->modifiers()),
                    twips(event->position().x()), twips(event->position().y()));
 }
 
 void MoneyCtl::mouseMoveEvent(QMouseEvent *event)
 {
-    emit MouseMove(buttonMask(event->buttons()), shiftMask(event->modifiers()),
+    emit MouseMove(fields::buttonCode(event->buttons()), fields::shiftCode(event->modifiers()),
                    twips(event->position().x()), twips(event->position().y()));
 }
 
 void MoneyCtl::mouseReleaseEvent(QMouseEvent *event)
 {
-    emit MouseUp(buttonMask(event->button()), shiftMask(event->modifiers()),
+    emit MouseUp(fields::buttonCode(event->button()), fields::shiftCode(event->modifiers()),
                  twips(event->position().x()), twips(event->position().y()));
 }
 
@@ -593,7 +526,7 @@ void MoneyCtl::keyPressEvent(QKeyEvent *event)
         QWidget::keyPressEvent(event);
         return;
     }
-    emit KeyDown(virtualKey(event), shiftMask(event->modifiers()));
+    emit KeyDown(fields::keyCode(event), fields::shiftCode(event->modifiers()));
     event->accept();
 }
 
@@ -604,7 +537,7 @@ bool MoneyCtl::eventFilter(QObject *watched, QEvent *event)
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::KeyRelease:
-        HandleColumnKey(column, virtualKey(static_cast<QKeyEvent *>(event)));
+        HandleColumnKey(column, fields::keyCode(static_cast<QKeyEvent *>(event)));
         return false;
     case QEvent::MouseButtonPress:
     case QEvent::MouseMove:
@@ -632,7 +565,7 @@ bool MoneyCtl::columnMouse(int column, QEvent *event)
     }
     m_dragging = false;
     m_columnX[column] = m_columnLeft.at(column);
-    emit TMouseUp(buttonMask(e->button()), shiftMask(e->modifiers()),
+    emit TMouseUp(fields::buttonCode(e->button()), fields::shiftCode(e->modifiers()),
                   twips(e->position().x()), twips(e->position().y()));
     return m_editMode;
 }

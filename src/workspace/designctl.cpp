@@ -1,41 +1,18 @@
 #include "workspace/designctl.h"
 
 #include "app/units.h"
+#include "fields/fieldwidget.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
 namespace {
 
+using fields::buttonCode;
+using fields::shiftCode;
+
 const QColor HandleColour(0, 0, 0xC0);   // dark blue
 const QColor FrameColour(0, 0, 0);       // black: the outline
-
-// Mouse button codes as the field events carry them: 1 left, 2 right,
-// 4 middle, or'ed together for the buttons held during a move.
-int buttonCode(Qt::MouseButtons buttons)
-{
-    int code = 0;
-    if (buttons & Qt::LeftButton)
-        code |= 1;
-    if (buttons & Qt::RightButton)
-        code |= 2;
-    if (buttons & Qt::MiddleButton)
-        code |= 4;
-    return code;
-}
-
-// Shift codes: 1 Shift, 2 Ctrl, 4 Alt.
-int shiftCode(Qt::KeyboardModifiers mods)
-{
-    int code = 0;
-    if (mods & Qt::ShiftModifier)
-        code |= 1;
-    if (mods & Qt::ControlModifier)
-        code |= 2;
-    if (mods & Qt::AltModifier)
-        code |= 4;
-    return code;
-}
 
 } // namespace
 
