@@ -172,7 +172,10 @@ void FillRules::DateCtl_DTBChange(int index)
     const std::optional<Source> d = sourceOf(date, index, false);
     if (!d)
         return;
-    Activation run(*this, d->key);
+    // A date field that formats itself reports the change, and its rules run
+    // again on the formatted text (its copies receive it). Only a run on the
+    // same text as one already under way is a loop.
+    Activation run(*this, d->key + QChar(0x1f) + date->UserGetDateTextBox());
     if (!run.allowed())
         return;
     runDateRule(*d, date);

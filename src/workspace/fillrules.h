@@ -7,9 +7,10 @@
 //
 // Setting a linked field raises that field's own change event, which comes
 // back here and runs that field's rules before the first rule goes on. A
-// field whose rules are already running is not entered again (a field that
-// is its own sum target, a copy or chain cycle), and the cascade stops at
-// MaxCascadeDepth, so a bad link ends instead of looping.
+// money or text field whose rules are already running is not entered again
+// (a field that is its own sum target, a copy or chain cycle); a date field
+// is, once per new text, since formatting itself changes its text. The
+// cascade stops at MaxCascadeDepth, so a bad link ends instead of looping.
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -106,6 +107,6 @@ private:
 
     AppState &m_state;
     FieldControls &m_controls;
-    QList<QString> m_active; // keys whose rules are running, outermost first
+    QList<QString> m_active; // fields whose rules are running, outermost first
     int m_cuts = 0;
 };
