@@ -83,7 +83,7 @@ int runFill(const QStringList &args)
     {
         FillSession session(state);
         QString why;
-        if (!session.open(name.left(slash), name.mid(slash + 1), why)) {
+        if (!session.open(name, why)) {
             err(QStringLiteral("billprint: cannot open the template: %1\n").arg(why));
             status = ExitCannotOpen;
         }

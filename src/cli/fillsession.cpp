@@ -60,6 +60,21 @@ FillSession::FillSession(AppState &state) : m_state(state), m_host(std::make_uni
 
 FillSession::~FillSession() = default;
 
+bool FillSession::open(const QString &name, QString &why)
+{
+    TemplateStore store(m_state.DbConnection);
+    QList<ClassRow> classes;
+    QList<BillRow> bills;
+    store.listClasses(classes);
+    store.listBills(bills);
+    for (const ClassRow &c : std::as_const(classes))
+        for (const BillRow &b : std::as_const(bills))
+            if (b.cKey == c.cKey && c.cName + QLatin1Char('/') + b.bName == name)
+                return open(c.cName, b.bName, why);
+    why = QStringLiteral("no template \"%1\" in the database").arg(name);
+    return false;
+}
+
 bool FillSession::open(const QString &className, const QString &templateName, QString &why)
 {
     TemplateStore store(m_state.DbConnection);
@@ -164,8 +179,8 @@ bool FillSession::typeMoney(QWidget *control, const QString &value, QString &why
     while (digits.startsWith(u'0'))
         digits.remove(0, 1);
     if (digits.size() > count) {
-        why = QStringLiteral("%1 has more digits than the %2 columns of field")
-                  .arg(value).arg(count);
+        why = QStringLiteral("%1 has more digits than the %2 columns of field %3")
+                  .arg(value).arg(count).arg(opening::controlTag(money));
         return false;
     }
     money->UserSetMoneyText(QStringList(count, QString()));

@@ -22,6 +22,9 @@ public:
     // with the reason in `why`, when the template is not in the tree or its
     // table cannot be read.
     bool open(const QString &className, const QString &templateName, QString &why);
+    // The same for a "CLASS/TEMPLATE" name, split at whichever "/" gives a
+    // class and template of the database (either name may hold a "/").
+    bool open(const QString &name, QString &why);
 
     // Enters a value into the field with this key as a user would: text as
     // a whole, a date typed character by character, a money amount in yuan

@@ -53,6 +53,48 @@ fi
 python3 -c 'import json,sys; f={x["key"]:x["text"] for x in json.load(open(sys.argv[1],encoding="utf-8"))["fields"]}; assert f["01808000"]=="00000000050" and f["01907006"]=="伍角整", f' \
     "$tmp/slip.json" || fail "slip amount wrong"
 
+# A small database of its own: a class name holding "/" and quotes, a date
+# copied into a field before it and one after it, and a sum with blanks
+# around its target key.
+python3 - "$tmp/own.db" <<'PY' || fail "could not build own.db"
+import sqlite3, sys
+c = sqlite3.connect(sys.argv[1])
+c.execute('CREATE TABLE "AppInfo" ("appName" VARCHAR(50), "appValue" VARCHAR(255))')
+c.execute('CREATE TABLE "ClassList" ("cKey" INTEGER, "cName" VARCHAR(50))')
+c.execute('CREATE TABLE "BillList" ("bKey" INTEGER, "bName" VARCHAR(50), "cKey" INTEGER)')
+c.execute('CREATE TABLE "LanguageSet" ("LName" VARCHAR(50), "LType" SMALLINT, "LCaptionCHJ" VARCHAR(50), "LValue" VARCHAR(255))')
+c.execute("INSERT INTO ClassList VALUES (1, ?)", ("A/B 'x'",))
+c.execute("INSERT INTO BillList VALUES (1, 'my bill', 1)")
+t = "A/B 'x'_my bill"
+for name in (t, "H_" + t):
+    c.execute('CREATE TABLE "%s" ("cKey" VARCHAR(50), "cName" VARCHAR(50), "cType" SMALLINT, "cValue" VARCHAR(50))' % name)
+place = [(1, "100"), (2, "100"), (3, "2400"), (4, "300")]
+fields = {
+    "00000000": [(0, "bill"), (3, "12000"), (4, "5000")],
+    "00106001": [(0, "copy before")] + place + [(6, "6"), (12, "00206000")],
+    "00206000": [(0, "date")] + place + [(6, "8"), (11, "04010501060107")],
+    "00306002": [(0, "copy after")] + place + [(6, "8"), (11, "04050503060307"), (12, "00206000")],
+    "00407001": [(0, "a")] + place + [(6, "20"), (24, "1"), (25, "1"), (26, "00507002  ")],
+    "00507002": [(0, "sum")] + place + [(6, "20"), (15, None), (16, "元")],
+}
+for key, props in fields.items():
+    for k, v in props:
+        c.execute('INSERT INTO "%s" VALUES (?,?,?,?)' % t, (key, "p%d" % k, k, v))
+c.commit()
+PY
+"$exe" fill --db "$tmp/own.db" --template "A/B 'x'/my bill" --set 00206000=20240105 --set 00407001=0.5 \
+    >"$tmp/own.json" 2>"$tmp/err" || fail "own template exited $?: $(cat "$tmp/err")"
+python3 - "$tmp/own.json" <<'PY' || fail "own template fields wrong: $(cat "$tmp/own.json")"
+import json, sys
+d = json.load(open(sys.argv[1], encoding="utf-8"))
+assert d["template"] == "A/B 'x'/my bill", d["template"]
+f = {x["key"]: x["text"] for x in d["fields"]}
+expect = {"00206000": "2024年01月05日", "00106001": "2024年0",
+          "00306002": "贰零贰肆年零壹月零伍日", "00507002": ".50元"}
+for k, v in expect.items():
+    assert f[k] == v, (k, f[k], v)
+PY
+
 expect_exit() {
     local want="$1"; shift
     "$exe" fill "$@" >"$tmp/out" 2>"$tmp/err"; local rc=$?
