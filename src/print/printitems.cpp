@@ -26,6 +26,8 @@ enum Key : int {
 
 // Font size of a printed field that names none.
 constexpr int DefaultFontSize = 9;
+// Largest font size a print item holds.
+constexpr int MaxFontSize = 32767;
 // Gap between the currency sign and the field when no column is free for it.
 constexpr int SignGap = 50;
 
@@ -77,8 +79,13 @@ std::optional<PrintedField> readPrintedField(const PropertyList &props)
     PrintedField f;
     f.left = *l;
     f.top = *t;
-    if (const PropertyEntry *e = findEntry(props, KeyFontSize))
-        f.size = qint16(qBound(0, leadingWhole(e->value), 32767));
+    // A size below one point cannot be set on the drawing surface; the text
+    // is then printed in the surface's own size rather than lost.
+    if (const PropertyEntry *e = findEntry(props, KeyFontSize)) {
+        const qint32 size = leadingWhole(e->value);
+        if (size >= 1)
+            f.size = qint16(qMin(size, qint32(MaxFontSize)));
+    }
     if (const PropertyEntry *e = findEntry(props, KeyFontColour))
         f.colour = leadingWhole(e->value);
     return f;

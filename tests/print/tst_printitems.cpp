@@ -102,6 +102,8 @@ private slots:
     void singleFields_data();
     void singleFields();
     void textLinesOneLineHeightApart();
+    void fontSizes_data();
+    void fontSizes();
     void money_data();
     void money();
     void evenlySpacedMoneyUsesTheControlsColumns();
@@ -186,6 +188,41 @@ void TestPrintItems::textLinesOneLineHeightApart()
         QCOMPARE(items.at(1 + k), (PrintItem{1200, top, 255, 12, lines.at(k)}));
         top = twips(top + h);
     }
+}
+
+void TestPrintItems::fontSizes_data()
+{
+    QTest::addColumn<QString>("key5"); // null: the field has no key 5
+    QTest::addColumn<int>("size");
+
+    QTest::newRow("whole") << "14" << 14;
+    QTest::newRow("with unit") << "12pt" << 12;
+    QTest::newRow("half rounds to even") << "10.5" << 10;
+    QTest::newRow("no key") << QString() << 9;
+    QTest::newRow("zero") << "0" << 9;
+    QTest::newRow("negative") << "-3" << 9;
+    QTest::newRow("not a number") << "大" << 9;
+}
+
+// Every field prints, in its own size or in the surface's size of 9 points
+// when it names none that can be set; a multi-line text keeps that size for
+// its line height too.
+void TestPrintItems::fontSizes()
+{
+    QFETCH(QString, key5);
+    QFETCH(int, size);
+
+    PropertyList list = props({{1, "1200"}, {2, "800"}, {8, "0"}});
+    if (!key5.isNull())
+        list.append(PropertyEntry{5, {}, key5});
+    Bill bill;
+    bill.add(KindBill, 0, billProps);
+    bill.add(KindText, 1, list, showsText("第一行第二行", {"第一行", "第二行"}));
+    const PrintItems items = bill.items();
+    QCOMPARE(items.size(), 3);
+    QCOMPARE(items.at(1), (PrintItem{1200, 800, 0, qint16(size), "第一行"}));
+    QCOMPARE(items.at(2),
+             (PrintItem{1200, twips(800 + BillRenderer::lineHeight(size)), 0, qint16(size), "第二行"}));
 }
 
 void TestPrintItems::money_data()
