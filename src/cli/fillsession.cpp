@@ -96,12 +96,9 @@ bool FillSession::open(const QString &className, const QString &templateName, QS
     m_state.Registry.reset();
     m_opener->UnloadCtl();
     m_opener->ReadAddCtl(className + QLatin1Char('_') + templateName, 0);
-    if (!m_opener->lastError().isEmpty() || m_state.Registry.isEmpty()) {
-        why = m_opener->lastError().isEmpty() ? QStringLiteral("the template has no fields")
-                                              : m_opener->lastError();
-        return false;
-    }
-    return true;
+    // A template without rows opens as an empty bill, as in the window.
+    why = m_opener->lastError();
+    return why.isEmpty();
 }
 
 QWidget *FillSession::controlOf(const QString &key, int &kind) const

@@ -65,8 +65,9 @@ c.execute('CREATE TABLE "BillList" ("bKey" INTEGER, "bName" VARCHAR(50), "cKey" 
 c.execute('CREATE TABLE "LanguageSet" ("LName" VARCHAR(50), "LType" SMALLINT, "LCaptionCHJ" VARCHAR(50), "LValue" VARCHAR(255))')
 c.execute("INSERT INTO ClassList VALUES (1, ?)", ("A/B 'x'",))
 c.execute("INSERT INTO BillList VALUES (1, 'my bill', 1)")
+c.execute("INSERT INTO BillList VALUES (2, 'empty', 1)")
 t = "A/B 'x'_my bill"
-for name in (t, "H_" + t):
+for name in (t, "H_" + t, "A/B 'x'_empty", "H_A/B 'x'_empty"):
     c.execute('CREATE TABLE "%s" ("cKey" VARCHAR(50), "cName" VARCHAR(50), "cType" SMALLINT, "cValue" VARCHAR(50))' % name)
 place = [(1, "100"), (2, "100"), (3, "2400"), (4, "300")]
 fields = {
@@ -94,6 +95,11 @@ expect = {"00206000": "2024年01月05日", "00106001": "2024年0",
 for k, v in expect.items():
     assert f[k] == v, (k, f[k], v)
 PY
+# A template without rows opens as an empty bill.
+"$exe" fill --db "$tmp/own.db" --template "A/B 'x'/empty" --pdf "$tmp/empty.pdf" >"$tmp/empty.json" 2>"$tmp/err" \
+    || fail "empty template exited $?: $(cat "$tmp/err")"
+python3 -c 'import json,sys; d=json.load(open(sys.argv[1],encoding="utf-8")); assert d["fields"] == [], d' \
+    "$tmp/empty.json" || fail "empty template: $(cat "$tmp/empty.json")"
 
 expect_exit() {
     local want="$1"; shift
