@@ -134,6 +134,15 @@ QList<qint32> columnPositions(const PropertyList &props)
     return p;
 }
 
+// True when a control's columns (leftmost first) stand side by side.
+bool columnsSideBySide(const QList<int> &leftmostFirst)
+{
+    for (qsizetype i = 1; i < leftmostFirst.size(); ++i)
+        if (leftmostFirst.at(i) <= leftmostFirst.at(i - 1))
+            return false;
+    return true;
+}
+
 // Left edge of a sign whose last character stands in the column at `column`.
 qint32 signInColumn(const PrintedField &f, qint32 column, const QString &sign)
 {
@@ -185,7 +194,10 @@ void addMoney(const PrintedField &f, const PropertyList &props, const FieldShown
     const QString n = normaliseAmount(shown.moneyDigits);
     QList<qint32> p = columnPositions(props);
     // An evenly spaced field stores no positions: its control knows them.
-    if (p.isEmpty())
+    // A field that neither stores nor spaces its columns has them all at
+    // its left edge; printing there would stack the digits on each other,
+    // so such a field prints no columns.
+    if (p.isEmpty() && columnsSideBySide(shown.columnX))
         p = QList<qint32>(shown.columnX.crbegin(), shown.columnX.crend());
     if (!amountAboveZero(n)) {
         addEmptyMoneySign(f, props, p, out);

@@ -107,6 +107,8 @@ private slots:
     void money_data();
     void money();
     void evenlySpacedMoneyUsesTheControlsColumns();
+    void moneyWithoutColumnPositions_data();
+    void moneyWithoutColumnPositions();
     void amounts_data();
     void amounts();
     void fieldsToEmptyAfterPrint();
@@ -280,6 +282,28 @@ void TestPrintItems::evenlySpacedMoneyUsesTheControlsColumns()
     for (int i = 0; i < want.size(); ++i)
         QCOMPARE((std::pair<qint32, QString>(items.at(1 + i).left, items.at(1 + i).text)),
                  (std::pair<qint32, QString>(want.at(i).first, want.at(i).second)));
+}
+
+void TestPrintItems::moneyWithoutColumnPositions_data()
+{
+    QTest::addColumn<QString>("digits");
+
+    QTest::newRow("amount") << "0000123450";
+    QTest::newRow("empty, sign in the yuan column") << "0000000000";
+}
+
+// Stored positions absent and the control's columns all at the field's left
+// (neither stored nor evenly spaced): nothing is stacked there.
+void TestPrintItems::moneyWithoutColumnPositions()
+{
+    QFETCH(QString, digits);
+
+    Bill bill;
+    bill.add(KindBill, 0, billProps);
+    FieldShown shown = showsMoney(digits);
+    shown.columnX = QList<int>(columns().size(), 0);
+    bill.add(KindMoney, 1, moneyProps("千万", "元", "￥", false), shown);
+    QCOMPARE(bill.items().size(), 1);
 }
 
 void TestPrintItems::money()
