@@ -1,5 +1,6 @@
 #include "templatestore.h"
 #include <QLoggingCategory>
+#include <QMap>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -39,6 +40,24 @@ std::optional<QString> optionalText(const QVariant &v)
     if (v.isNull())
         return std::nullopt;
     return v.toString();
+}
+
+// Property keys whose value names another field by its key: the source of a
+// copy or chain (12), the previous chain member (13), the sum target (26).
+bool isLinkKey(int key) { return key == 12 || key == 13 || key == 26; }
+
+// The keys a save gives the fields that it writes: slots 0, 1, 2, ... in
+// slot order, whatever gaps the registry has.
+QMap<QString, QString> denseKeys(const FieldRegistry &registry)
+{
+    QMap<QString, QString> keys;
+    int slot = 0;
+    for (int s = 0; s < registry.count(); ++s) {
+        const FieldRecord &r = registry.at(s);
+        if (isFieldKind(r.kind) && !r.props().isEmpty())
+            keys.insert(registry.keyOf(s), FieldKey::make(slot++, r.kind, r.index));
+    }
+    return keys;
 }
 
 } // namespace
@@ -99,16 +118,14 @@ StoreStatus TemplateStore::ReadTemplate(const QString &table, FieldRegistry &reg
     }
     q.finish();
 
-    // Fields come back in ascending key order at dense slots 0, 1, 2, ...,
-    // whatever slot digits they were stored with.
-    int slot = 0;
+    // Each field goes to the slot its key names; slots between them stay
+    // empty records, which nothing shows, prints or saves.
     for (const auto &[key, list] : std::as_const(fields)) {
         if (!findEntry(list, 0))
             continue;
-        const std::optional<FieldKey> k = FieldKey::parse(key);
-        if (!k)
+        if (!FieldKey::parse(key))
             return StoreStatus::failure(QStringLiteral("template %1 has a malformed field key \"%2\"").arg(table, key), 13);
-        if (int e = registry.RegistryCtl(FieldKey::make(slot++, k->kind, k->index), list, 0, FieldRegistry::Add))
+        if (int e = registry.RegistryCtl(key, list, 0, FieldRegistry::Add))
             return StoreStatus::failure(QStringLiteral("could not register field %1").arg(key), e);
     }
     return {};
@@ -135,12 +152,15 @@ StoreStatus TemplateStore::WriteTemplate(const QString &table, const FieldRegist
         QStringLiteral("INSERT INTO %1 (\"cKey\",\"cName\",\"cType\",\"cValue\") VALUES (?,?,?,?)").arg(t);
     if (!registry.isEmpty() && !q.prepare(insert))
         return fail(QStringLiteral("saving template %1").arg(table));
+    const QMap<QString, QString> newKeys = denseKeys(registry);
     for (int s = 0; s < registry.count(); ++s) {
         const FieldRecord &r = registry.at(s);
         if (!isFieldKind(r.kind) || r.props().isEmpty())
             continue;
-        const QString key = FieldKey::make(s, r.kind, r.index);
-        for (const PropertyEntry &e : r.props()) {
+        const QString key = newKeys.value(registry.keyOf(s));
+        for (PropertyEntry e : r.props()) {
+            if (isLinkKey(e.key) && newKeys.contains(e.value.trimmed()))
+                e.value = newKeys.value(e.value.trimmed());
             q.addBindValue(key);
             // Empty texts are stored as '' rather than Null.
             q.addBindValue(e.name.isNull() ? QStringLiteral("") : e.name);

@@ -54,11 +54,14 @@ public:
     // An identifier in double quotes, embedded quotes doubled.
     static QString quoteIdentifier(const QString &name);
 
-    // Reads every field of the table into the registry (mode 4, flag 0), in
-    // ascending key order; a field without a key-0 row is not read.
+    // Reads every field of the table into the registry (mode 4, flag 0) at
+    // the slot its key names, in ascending key order; a field without a
+    // key-0 row is not read.
     StoreStatus ReadTemplate(const QString &table, FieldRegistry &registry) const;
     // Replaces the table's rows with the registry's content, in one
-    // transaction: a failure leaves the old rows.
+    // transaction: a failure leaves the old rows. Fields are numbered
+    // densely from slot 000 in slot order, and the keys that link fields
+    // (12, 13, 26) follow the new numbers.
     StoreStatus WriteTemplate(const QString &table, const FieldRegistry &registry) const;
     // Column names of a table in catalog order (by name), less the last
     // column; the slot of "WriteDate" stays empty.

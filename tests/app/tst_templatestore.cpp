@@ -71,21 +71,30 @@ private Q_SLOTS:
         QCOMPARE(again.count(), reg.count());
     }
 
-    void slotsComeBackDense()
+    void slotsAsStoredAndSavedDense()
     {
         TemplateStore store = freshStore();
         createTemplateTable(store, QStringLiteral("T"));
         exec(store, "INSERT INTO T VALUES ('00307000','名称',0,'a'),('00307000','左',1,NULL),"
-                    "('00708002','名称',0,'b'),('00906000','左',1,'no key-0 row')");
+                    "('00708002','名称',0,'b'),('00708002','来源',12,' 00307000 '),"
+                    "('00708002','合计',26,'00999999'),('00906000','左',1,'no key-0 row')");
         FieldRegistry reg;
         QVERIFY(store.ReadTemplate(QStringLiteral("T"), reg).ok());
-        QCOMPARE(reg.count(), 2);
-        QCOMPARE(reg.keyOf(0), QStringLiteral("00007000"));
-        QCOMPARE(reg.keyOf(1), QStringLiteral("00108002"));
-        QCOMPARE(reg.at(0).value(1), QString()); // Null reads as empty
+        // Fields keep the slots their keys name, so links between them hold.
+        QCOMPARE(reg.count(), 8);
+        QCOMPARE(reg.keyOf(3), QStringLiteral("00307000"));
+        QCOMPARE(reg.keyOf(7), QStringLiteral("00708002"));
+        QVERIFY(reg.at(0).props().isEmpty());
+        QCOMPARE(reg.at(3).value(1), QString()); // Null reads as empty
+        // Saving numbers them 000, 001 and the link follows; a key naming no
+        // field is kept as it was.
         QVERIFY(store.WriteTemplate(QStringLiteral("T"), reg).ok());
         QCOMPARE(rowsOf(store, QStringLiteral("T")),
-                 (QStringList{"00007000|名称|0|a", "00007000|左|1|", "00108002|名称|0|b"}));
+                 (QStringList{"00007000|名称|0|a", "00007000|左|1|", "00108002|名称|0|b",
+                              "00108002|来源|12|00007000", "00108002|合计|26|00999999"}));
+        FieldRegistry again;
+        QVERIFY(store.ReadTemplate(QStringLiteral("T"), again).ok());
+        QCOMPARE(again.count(), 2);
     }
 
     void otherKindsWriteNothing()
