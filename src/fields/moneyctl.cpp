@@ -130,7 +130,12 @@ QString MoneyCtl::UserGetMoneyToEnglish() const
     QString typed;
     for (const QLineEdit *column : m_txtCol)
         typed += column->text();
-    return words::MoneyToEnglish(typed).text;
+    if (m_styleCode == 1)
+        return words::MoneyToEnglish(typed).text;
+    // In columns the last two are cents: 1234.56 typed into the columns is
+    // One Thousand ... Dollars And Fifty-Six Cent, not a hundred times that.
+    const QString digits = UserGetMoneyNumber().rightJustified(3, u'0');
+    return words::MoneyToEnglish(digits.chopped(2) + QLatin1Char('.') + digits.right(2)).text;
 }
 
 int MoneyCtl::UserGetMoneyFengID(const QString &unit) const

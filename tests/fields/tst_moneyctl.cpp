@@ -134,6 +134,8 @@ void TestMoneyCtl::typingFillsColumnsRightToLeft()
     QCOMPARE(changes.count(), 6);
     QCOMPARE(m_field->UserGetMoneyNumber(), QStringLiteral("00000123456"));
     QCOMPARE(m_field->UserGetMoneyToChinese(), QStringLiteral("壹仟贰佰叁拾肆圆伍角陆分"));
+    QCOMPARE(m_field->UserGetMoneyToEnglish(),
+             QStringLiteral("One Thousand Two Hundred And Thirty-Four Dollars And Fifty-Six Cent Only"));
     QCOMPARE(m_field->UserGetMoneyText(),
              QStringList({"", "", "", "", "", "1", "2", "3", "4", "5", "6"}));
     // Typing over a filled column replaces its digit.
@@ -389,7 +391,9 @@ void TestMoneyCtl::setTextAndClear()
     m_field->UserSetMoneyText({"1", "2", "3"});
     QCOMPARE(changes.count(), 3);
     QCOMPARE(m_field->UserGetMoneyText(), QStringList({"1", "2", "3"}));
-    QCOMPARE(m_field->UserGetMoneyToEnglish(), QStringLiteral("One Hundred And Twenty-Three Dollars Only"));
+    // The last two columns are cents in English as in Chinese.
+    QCOMPARE(m_field->UserGetMoneyToEnglish(), QStringLiteral("One Dollars And Twenty-Three Cent Only"));
+    QCOMPARE(m_field->UserGetMoneyToChinese(), QStringLiteral("壹圆贰角叁分"));
     m_field->UserSetMoneyText({});
     QCOMPARE(m_field->UserGetMoneyText(), QStringList({"1", "2", "3"}));
     m_field->UserSetMoneyText({"", "x"}); // a non-digit counts as 0; missing texts empty
