@@ -30,7 +30,9 @@ double textWidth(const QString &text, int sizePoints)
 
 double lineHeight(int sizePoints)
 {
-    return QFontMetricsF(printFont(sizePoints)).lineSpacing();
+    // The height of a line of text: ascent plus descent, without the
+    // font's extra gap between lines.
+    return QFontMetricsF(printFont(sizePoints)).height();
 }
 
 QColor colourFromValue(qint32 value)

@@ -20,6 +20,7 @@ struct Word {
     double left = 0; // twips
     double top = 0;  // twips
     QString text;
+    double bottom = 0; // twips
 };
 
 struct Page {
@@ -38,7 +39,7 @@ QList<Page> readPdf(const QString &path)
     const QString html = QString::fromUtf8(p.readAllStandardOutput());
     static const QRegularExpression pageRe(QStringLiteral("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\">"));
     static const QRegularExpression wordRe(
-        QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" yMax=\"[\\d.]+\">([^<]*)</word>"));
+        QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
     QList<Page> pages;
     for (const QString &chunk : html.split(QStringLiteral("</page>"))) {
         const QRegularExpressionMatch pm = pageRe.match(chunk);
@@ -49,7 +50,7 @@ QList<Page> readPdf(const QString &path)
         while (it.hasNext()) {
             const QRegularExpressionMatch m = it.next();
             page.words.append(Word{m.captured(1).toDouble() * 20, m.captured(2).toDouble() * 20,
-                                   m.captured(3)});
+                                   m.captured(4), m.captured(3).toDouble() * 20});
         }
         pages.append(page);
     }
@@ -100,6 +101,8 @@ private slots:
     void textsLandAtTheirPositions_data();
     void textsLandAtTheirPositions();
     void pdfOfTheCommandLine();
+    void textLinesStackOneUnderTheOther_data();
+    void textLinesStackOneUnderTheOther();
     void renderingLeavesItemsAndOutputUnchanged();
     void copies_data();
     void copies();
@@ -152,6 +155,50 @@ void TestRenderer::textsLandAtTheirPositions()
     QVERIFY(qAbs(pages.first().width - 841.89) < 0.5); // landscape A4
     QVERIFY(qAbs(pages.first().height - 595.28) < 0.5);
     compareWords(pages.first(), sampleItems());
+}
+
+void TestRenderer::textLinesStackOneUnderTheOther_data()
+{
+    QTest::addColumn<int>("size");
+    for (int size : {9, 10, 12, 14, 20})
+        QTest::addRow("%d pt", size) << size;
+}
+
+// The lines of a text field: the first at the field's top, each next one
+// where the text of the one above ends, neither overlapping it nor apart.
+void TestRenderer::textLinesStackOneUnderTheOther()
+{
+    QFETCH(int, size);
+    FieldRegistry registry;
+    PropertyList bill = {{0, {}, QStringLiteral("票")}, {3, {}, QStringLiteral("16000")},
+                         {4, {}, QStringLiteral("11000")}};
+    PropertyList text = {{1, {}, QStringLiteral("2000")}, {2, {}, QStringLiteral("1500")},
+                         {5, {}, QString::number(size)}, {8, {}, QStringLiteral("0")}};
+    registry.RegistryCtl(FieldKey::make(0, KindBill, 0), bill, 0, FieldRegistry::Add);
+    registry.RegistryCtl(FieldKey::make(1, KindText, 1), text, 0, FieldRegistry::Add);
+    const QStringList lines = {QStringLiteral("上海浦江"), QStringLiteral("Egypt"), QStringLiteral("贸易公司")};
+    FieldShown shown;
+    shown.textAll = lines.join(QString());
+    shown.lines = lines;
+    const PrintItems items = BuildPrintItems(registry, [&](const FieldRecord &) { return shown; });
+    QCOMPARE(items.size(), 1 + lines.size());
+
+    const QString path = m_dir.filePath(QStringLiteral("lines%1.pdf").arg(size));
+    QVERIFY(PrintItemsToPdf(items, path).ok());
+    const QList<Page> pages = readPdf(path);
+    QCOMPARE(pages.size(), 1);
+    const QList<Word> &words = pages.first().words;
+    QCOMPARE(words.size(), lines.size());
+    QVERIFY(qAbs(words.first().top - 1500) <= Tolerance);
+    // pdftotext rounds the font's ascent and descent to thousandths of an em.
+    const double slack = 0.002 * size * 20 + 1;
+    for (int k = 1; k < words.size(); ++k) {
+        QCOMPARE(words.at(k).text, lines.at(k));
+        QVERIFY2(qAbs(words.at(k).top - words.at(k - 1).bottom) <= slack,
+                 qPrintable(QStringLiteral("line %1 at %2, line above ends at %3")
+                                .arg(k + 1).arg(words.at(k).top).arg(words.at(k - 1).bottom)));
+        QVERIFY(qAbs(words.at(k).left - 2000) <= Tolerance);
+    }
 }
 
 void TestRenderer::pdfOfTheCommandLine()
