@@ -325,8 +325,12 @@ void MDIMain::tickViewItems()
 void MDIMain::startNews()
 {
     m_news = new NewsTicker(m_state, m_client);
-    m_news->adjustSize();
-    m_news->show();
+    // The line shows once there is news to show, placed to fit its text.
+    connect(m_news, &NewsTicker::NewsShown, this, [this](const QString &text) {
+        m_news->setVisible(!text.isEmpty());
+        placeNewsLabel();
+    });
+    m_news->hide();
     placeNewsLabel();
     m_news->start();
 }
