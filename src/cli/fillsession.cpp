@@ -131,7 +131,12 @@ bool FillSession::enter(const QString &key, const QString &value, QString &why)
     switch (kind) {
     case KindCheck: static_cast<CheckCtl *>(control)->UserSetCheckValue(value); break;
     case KindDate: typeDate(control, value); break;
-    case KindMoney: return typeMoney(control, value, why);
+    case KindMoney: {
+        // A field without a highest column (key 20) is one box that takes the
+        // whole amount, point included.
+        const FieldRecord &r = m_state.Registry.at(FieldKey::parse(key)->slot);
+        return typeMoney(control, value, r.value(20).trimmed().isEmpty(), why);
+    }
     case KindText: {
         auto *text = static_cast<TextCtl *>(control);
         // Typing or pasting stops at the field's length limit.
@@ -152,7 +157,7 @@ void FillSession::typeDate(QWidget *control, const QString &value)
         typeCharacter(date->DateTextBoxCtl(), c);
 }
 
-bool FillSession::typeMoney(QWidget *control, const QString &value, QString &why)
+bool FillSession::typeMoney(QWidget *control, const QString &value, bool singleBox, QString &why)
 {
     auto *money = static_cast<MoneyCtl *>(control);
     static const QRegularExpression amount(QStringLiteral("^(\\d*)(?:\\.(\\d{0,2}))?$"));
@@ -166,7 +171,7 @@ bool FillSession::typeMoney(QWidget *control, const QString &value, QString &why
         return false;
     }
     const int count = money->UserGetMoneyCount();
-    if (money->StyleCode() == 1) {
+    if (money->StyleCode() == 1 || (singleBox && count == 1)) {
         money->UserSetMoneyText(QStringList(count, QString()));
         for (const QChar c : value.trimmed())
             typeCharacter(money->TxtCol(0), c);

@@ -41,7 +41,7 @@ public:
 
 private:
     QWidget *controlOf(const QString &key, int &kind) const;
-    bool typeMoney(QWidget *control, const QString &value, QString &why);
+    bool typeMoney(QWidget *control, const QString &value, bool singleBox, QString &why);
     void typeDate(QWidget *control, const QString &value);
 
     AppState &m_state;

@@ -130,8 +130,8 @@ QString MoneyCtl::UserGetMoneyToEnglish() const
     QString typed;
     for (const QLineEdit *column : m_txtCol)
         typed += column->text();
-    if (m_styleCode == 1)
-        return words::MoneyToEnglish(typed).text;
+    if (m_styleCode == 1 || typed.contains(QLatin1Char('.')))
+        return words::MoneyToEnglish(typed).text; // one box holding a number
     // In columns the last two are cents: 1234.56 typed into the columns is
     // One Thousand ... Dollars And Fifty-Six Cent, not a hundred times that.
     const QString digits = UserGetMoneyNumber().rightJustified(3, u'0');

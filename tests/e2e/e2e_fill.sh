@@ -77,6 +77,10 @@ fields = {
     "00306002": [(0, "copy after")] + place + [(6, "8"), (11, "04050503060307"), (12, "00206000")],
     "00407001": [(0, "a")] + place + [(6, "20"), (24, "1"), (25, "1"), (26, "00507002  ")],
     "00507002": [(0, "sum")] + place + [(6, "20"), (15, None), (16, "元")],
+    # A money field without a highest column is one box for the whole amount.
+    "00608000": [(0, "box")] + place + [(6, "20")],
+    "00707003": [(0, "words")] + place + [(6, "40"), (11, "0102"), (12, "00608000"), (13, "00608000"), (15, ""), (16, "")],
+    "00807004": [(0, "english")] + place + [(6, "100"), (11, "0103"), (12, "00608000"), (13, "00608000"), (15, ""), (16, "")],
 }
 for key, props in fields.items():
     for k, v in props:
@@ -94,6 +98,16 @@ expect = {"00206000": "2024年01月05日", "00106001": "2024年0",
           "00306002": "贰零贰肆年零壹月零伍日", "00507002": ".50元"}
 for k, v in expect.items():
     assert f[k] == v, (k, f[k], v)
+PY
+# The single box takes the amount as typed, point included.
+"$exe" fill --db "$tmp/own.db" --template "A/B 'x'/my bill" --set 00608000=1234.56 >"$tmp/box.json" 2>"$tmp/err" \
+    || fail "single box exited $?: $(cat "$tmp/err")"
+python3 - "$tmp/box.json" <<'PY' || fail "single box fields wrong: $(cat "$tmp/box.json")"
+import json, sys
+f = {x["key"]: x["text"] for x in json.load(open(sys.argv[1], encoding="utf-8"))["fields"]}
+assert f["00608000"] == "1234.56", f["00608000"]
+assert f["00707003"] == "壹仟贰佰叁拾肆圆伍角陆分", f["00707003"]
+assert f["00807004"] == "One Thousand Two Hundred And Thirty-Four Dollars And Fifty-Six Cent Only", f["00807004"]
 PY
 # A template without rows opens as an empty bill.
 "$exe" fill --db "$tmp/own.db" --template "A/B 'x'/empty" --pdf "$tmp/empty.pdf" >"$tmp/empty.json" 2>"$tmp/err" \
