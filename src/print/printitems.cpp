@@ -1,4 +1,5 @@
 #include "print/printitems.h"
+#include "fields/moneylayout.h"
 #include "app/units.h"
 #include "print/billrenderer.h"
 #include <QLoggingCategory>
@@ -217,14 +218,9 @@ void addMoney(const PrintedField &f, const PropertyList &props, const FieldShown
 
 const QStringList &moneyUnitNames()
 {
-    static const QStringList names = {
-        QStringLiteral("分"),   QStringLiteral("角"),   QStringLiteral("元"),
-        QStringLiteral("十"),   QStringLiteral("百"),   QStringLiteral("千"),
-        QStringLiteral("万"),   QStringLiteral("十万"), QStringLiteral("百万"),
-        QStringLiteral("千万"), QStringLiteral("亿"),   QStringLiteral("十亿"),
-        QStringLiteral("百亿"), QStringLiteral("千亿"), QStringLiteral("兆"),
-        QStringLiteral("十兆"), QStringLiteral("百兆"), QStringLiteral("千兆")};
-    return names;
+    // The money field's own unit list: index i is the column i places to
+    // the left of the fen column.
+    return moneylayout::UnitNames();
 }
 
 QString normaliseAmount(const QString &digits)
