@@ -1,4 +1,5 @@
 #include "templatestore.h"
+#include "sqlhelpers.h"
 #include <QLoggingCategory>
 #include <QMap>
 #include <QSqlError>
@@ -7,31 +8,15 @@
 #include <QVariant>
 #include <algorithm>
 
-Q_LOGGING_CATEGORY(lcStore, "billprint.store")
 
 namespace {
 
 // Side table that keeps one description per history column.
 const char *const DescriptionTable = "ColumnDescriptions";
 
-StoreStatus queryFailure(const QSqlQuery &q, const QString &what)
-{
-    const QSqlError e = q.lastError();
-    const QString text = e.text().trimmed().isEmpty() ? QStringLiteral("unknown error") : e.text();
-    qCWarning(lcStore) << what << text;
-    bool ok = false;
-    const int code = e.nativeErrorCode().toInt(&ok);
-    return StoreStatus::failure(QStringLiteral("%1: %2").arg(what, text), ok && code ? code : 1);
-}
+StoreStatus queryFailure(const QSqlQuery &q, const QString &what) { return sql::failure(q, what); }
 
-bool run(QSqlQuery &q, const QString &sql, const QVariantList &values = {})
-{
-    if (!q.prepare(sql))
-        return false;
-    for (const QVariant &v : values)
-        q.addBindValue(v);
-    return q.exec();
-}
+using sql::run;
 
 QString textOf(const QVariant &v) { return v.isNull() ? QString() : v.toString(); }
 
@@ -369,18 +354,7 @@ StoreStatus TemplateStore::readAppValue(const QString &name, QString &value) con
 
 StoreStatus TemplateStore::writeAppValue(const QString &name, const QString &value) const
 {
-    QSqlDatabase db = database();
-    if (!db.transaction())
-        return StoreStatus::failure(db.lastError().text());
-    QSqlQuery q(db);
-    if (!run(q, QStringLiteral("DELETE FROM \"AppInfo\" WHERE \"appName\"=?"), {name}) ||
-        !run(q, QStringLiteral("INSERT INTO \"AppInfo\" (\"appName\",\"appValue\") VALUES (?,?)"), {name, value})) {
-        StoreStatus s = queryFailure(q, QStringLiteral("writing %1").arg(name));
-        q.finish();
-        db.rollback();
-        return s;
-    }
-    q.finish();
-    db.commit();
-    return {};
+    return sql::replaceRow(database(), QStringLiteral("AppInfo"),
+                           {QStringLiteral("appName"), QStringLiteral("appValue")}, {name, value},
+                           QStringLiteral("writing %1").arg(name));
 }

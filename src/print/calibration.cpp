@@ -1,4 +1,5 @@
 #include "print/calibration.h"
+#include "app/sqlhelpers.h"
 #include "app/units.h"
 #include "print/billrenderer.h"
 #include "print/printersettings.h"
@@ -207,21 +208,9 @@ PrintStatus printPage(QPrinter &printer, const CalibrationPage &page)
 
 namespace {
 
-StoreStatus failed(const QSqlQuery &q, const QString &what)
-{
-    const QString text = q.lastError().text();
-    qCWarning(lcCalibration) << what << text;
-    return StoreStatus::failure(QStringLiteral("%1: %2").arg(what, text));
-}
+using sql::run;
 
-bool run(QSqlQuery &q, const QString &sql, const QVariantList &values = {})
-{
-    if (!q.prepare(sql))
-        return false;
-    for (const QVariant &v : values)
-        q.addBindValue(v);
-    return q.exec();
-}
+StoreStatus failed(const QSqlQuery &q, const QString &what) { return sql::failure(q, what); }
 
 QString table() { return TemplateStore::quoteIdentifier(calibration::tableName()); }
 
@@ -277,25 +266,11 @@ StoreStatus CalibrationStore::save(const PrinterCalibration &c) const
         return StoreStatus::failure(QStringLiteral("a scale must be above 0 %"));
     if (StoreStatus s = ensureTable(); !s)
         return s;
-    QSqlDatabase db = m_store.database();
-    if (!db.transaction())
-        return StoreStatus::failure(db.lastError().text());
-    QSqlQuery q(db);
-    if (!run(q, QStringLiteral("DELETE FROM %1 WHERE \"printerName\"=?").arg(table()), {c.printerName})
-        || !run(q,
-                QStringLiteral("INSERT INTO %1 (\"printerName\",\"offsetX\",\"offsetY\",\"scaleX\",\"scaleY\") "
-                               "VALUES (?,?,?,?,?)")
-                    .arg(table()),
-                {c.printerName, c.offsetX, c.offsetY, c.scaleX, c.scaleY})) {
-        const StoreStatus s = failed(q, QStringLiteral("writing the calibration of %1").arg(c.printerName));
-        q.finish();
-        db.rollback();
-        return s;
-    }
-    q.finish();
-    if (!db.commit())
-        return StoreStatus::failure(db.lastError().text());
-    return {};
+    return sql::replaceRow(m_store.database(), calibration::tableName(),
+                           {QStringLiteral("printerName"), QStringLiteral("offsetX"), QStringLiteral("offsetY"),
+                            QStringLiteral("scaleX"), QStringLiteral("scaleY")},
+                           {c.printerName, c.offsetX, c.offsetY, c.scaleX, c.scaleY},
+                           QStringLiteral("writing the calibration of %1").arg(c.printerName));
 }
 
 StoreStatus CalibrationStore::remove(const QString &printerName) const

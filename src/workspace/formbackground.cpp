@@ -1,4 +1,5 @@
 #include "workspace/formbackground.h"
+#include "app/sqlhelpers.h"
 #include "app/appstate.h"
 #include "app/units.h"
 #include "workspace/billsurface.h"
@@ -95,21 +96,9 @@ void paint(QPainter &painter, const FormBackground &bg, const QImage &image)
 
 namespace {
 
-StoreStatus failed(const QSqlQuery &q, const QString &what)
-{
-    const QString text = q.lastError().text();
-    qCWarning(lcBackground) << what << text;
-    return StoreStatus::failure(QStringLiteral("%1: %2").arg(what, text));
-}
+using sql::run;
 
-bool run(QSqlQuery &q, const QString &sql, const QVariantList &values = {})
-{
-    if (!q.prepare(sql))
-        return false;
-    for (const QVariant &v : values)
-        q.addBindValue(v);
-    return q.exec();
-}
+StoreStatus failed(const QSqlQuery &q, const QString &what) { return sql::failure(q, what); }
 
 QString quotedTable() { return TemplateStore::quoteIdentifier(formbackground::tableName()); }
 
@@ -166,25 +155,11 @@ StoreStatus FormBackgroundStore::save(const QString &templateTable, const FormBa
         return StoreStatus::failure(QStringLiteral("the database is not open"));
     if (StoreStatus s = ensureTable(); !s)
         return s;
-    QSqlDatabase db = m_store.database();
-    if (!db.transaction())
-        return StoreStatus::failure(db.lastError().text());
-    QSqlQuery q(db);
-    if (!run(q, QStringLiteral("DELETE FROM %1 WHERE \"templateTable\"=?").arg(quotedTable()), {templateTable})
-        || !run(q,
-                QStringLiteral("INSERT INTO %1 (\"templateTable\",\"image\",\"dpi\",\"offsetX\",\"offsetY\","
-                               "\"opacity\") VALUES (?,?,?,?,?,?)")
-                    .arg(quotedTable()),
-                {templateTable, bg.image, bg.dpi, bg.offsetX, bg.offsetY, bg.opacity})) {
-        const StoreStatus s = failed(q, QStringLiteral("writing the form background of %1").arg(templateTable));
-        q.finish();
-        db.rollback();
-        return s;
-    }
-    q.finish();
-    if (!db.commit())
-        return StoreStatus::failure(db.lastError().text());
-    return {};
+    return sql::replaceRow(m_store.database(), formbackground::tableName(),
+                           {QStringLiteral("templateTable"), QStringLiteral("image"), QStringLiteral("dpi"),
+                            QStringLiteral("offsetX"), QStringLiteral("offsetY"), QStringLiteral("opacity")},
+                           {templateTable, bg.image, bg.dpi, bg.offsetX, bg.offsetY, bg.opacity},
+                           QStringLiteral("writing the form background of %1").arg(templateTable));
 }
 
 StoreStatus FormBackgroundStore::remove(const QString &templateTable) const

@@ -1,0 +1,60 @@
+#include "app/sqlhelpers.h"
+#include <QLoggingCategory>
+#include <QSqlError>
+
+Q_LOGGING_CATEGORY(lcSql, "billprint.sql")
+
+namespace sql {
+
+bool run(QSqlQuery &q, const QString &statement, const QVariantList &values)
+{
+    if (!q.prepare(statement))
+        return false;
+    for (const QVariant &v : values)
+        q.addBindValue(v);
+    return q.exec();
+}
+
+StoreStatus failure(const QSqlQuery &q, const QString &what)
+{
+    const QSqlError e = q.lastError();
+    const QString text = e.text().trimmed().isEmpty() ? QStringLiteral("unknown error") : e.text();
+    qCWarning(lcSql) << what << text;
+    bool ok = false;
+    const int code = e.nativeErrorCode().toInt(&ok);
+    return StoreStatus::failure(QStringLiteral("%1: %2").arg(what, text), ok && code ? code : 1);
+}
+
+StoreStatus replaceRow(QSqlDatabase db, const QString &table, const QStringList &columns,
+                       const QVariantList &values, const QString &what)
+{
+    QStringList quoted;
+    for (const QString &c : columns)
+        quoted << TemplateStore::quoteIdentifier(c);
+    const QString t = TemplateStore::quoteIdentifier(table);
+    if (!db.transaction())
+        return StoreStatus::failure(QStringLiteral("%1: %2").arg(what, db.lastError().text()));
+    QSqlQuery q(db);
+    const bool done =
+        run(q, QStringLiteral("DELETE FROM %1 WHERE %2=?").arg(t, quoted.first()), {values.value(0)})
+        && run(q,
+               QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                   .arg(t, quoted.join(QLatin1Char(',')),
+                        QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(','))),
+               values);
+    if (!done) {
+        const StoreStatus s = failure(q, what);
+        q.finish();
+        db.rollback();
+        return s;
+    }
+    q.finish();
+    if (!db.commit()) {
+        const QString why = db.lastError().text();
+        db.rollback();
+        return StoreStatus::failure(QStringLiteral("%1: %2").arg(what, why));
+    }
+    return {};
+}
+
+} // namespace sql

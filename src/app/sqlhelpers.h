@@ -1,0 +1,23 @@
+#pragma once
+// Small helpers shared by every table the program keeps: a statement with
+// bound values, a failed query as a status, and the replace-one-row save.
+#include "app/templatestore.h"
+#include <QSqlQuery>
+#include <QStringList>
+#include <QVariantList>
+
+namespace sql {
+
+// Prepares `statement`, binds `values` in order and runs it.
+bool run(QSqlQuery &q, const QString &statement, const QVariantList &values = {});
+
+// The failed query as a status: "what: the driver's message"; logged.
+StoreStatus failure(const QSqlQuery &q, const QString &what);
+
+// Replaces the rows of `table` whose `keyColumn` equals values[0] with one
+// row of `columns` (keyColumn first) holding `values`, in one transaction:
+// on failure the old row stays.
+StoreStatus replaceRow(QSqlDatabase db, const QString &table, const QStringList &columns,
+                       const QVariantList &values, const QString &what);
+
+} // namespace sql
