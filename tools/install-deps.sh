@@ -8,6 +8,7 @@ packages=(
   fonts-wqy-microhei
   xvfb xauth poppler-utils python3
   libbenchmark-dev libicu-dev
+  cups printer-driver-cups-pdf
 )
 missing=()
 for p in "${packages[@]}"; do
