@@ -71,6 +71,8 @@ EOF
 add_queue() {
     local uri="cups-pdf:/$instance"
     if LC_ALL=C lpstat -v "$queue" 2>/dev/null | grep -q "$uri\$"; then
+        # Jobs left over from an earlier run would hold up the test's job.
+        cancel -a "$queue" 2>/dev/null
         cupsenable "$queue" 2>/dev/null
         cupsaccept "$queue" 2>/dev/null
         return 0
