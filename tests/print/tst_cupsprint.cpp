@@ -4,9 +4,10 @@
 // places the template gives them.
 //
 // cups-pdf writes the landscape bill as a portrait page with the content
-// turned a quarter turn and its fonts converted, so positions are measured
-// on the page as it comes out, turned back, and ink is looked for on the
-// rendered page as well.
+// turned a quarter turn, and converts the fonts so that no text can be read
+// back from its PDF. So the page is rendered, turned back, and the ink of
+// every text is measured against the same items printed straight into a PDF
+// by the same renderer.
 #include "app/appstate.h"
 #include "app/database.h"
 #include "fields/checkctl.h"
@@ -28,7 +29,6 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -70,6 +70,20 @@ bool queueIsEmpty()
 {
     const std::optional<QString> jobs = run(QStringLiteral("lpstat"), {QStringLiteral("-o"), Queue});
     return jobs && jobs->trimmed().isEmpty();
+}
+
+// Polls `done` until it holds or `ms` have passed.
+template <class Done>
+bool waitFor(Done done, int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms)
+            return false;
+        QTest::qWait(200);
+    }
+    return true;
 }
 
 QStringList pdfsIn(const QString &dir)
@@ -251,7 +265,7 @@ void TestCupsPrint::printFilledChequeThroughTheQueue()
     preview->CmbPrintersC_Click(choice);
     QCOMPARE(preview->currentPrinter(), Queue);
 
-    QTRY_VERIFY_WITH_TIMEOUT(queueIsEmpty(), WaitMs); // nothing of an earlier run left
+    QVERIFY2(waitFor(queueIsEmpty, WaitMs), "jobs of an earlier run stay in the queue");
     const QStringList before = pdfsIn(outputFolder());
     QSignalSpy printed(preview, &PrintPreview::printed);
     QElapsedTimer clock;
@@ -262,16 +276,21 @@ void TestCupsPrint::printFilledChequeThroughTheQueue()
 
     // The job leaves the queue and its PDF appears (written whole once the
     // job is done).
-    QTRY_VERIFY_WITH_TIMEOUT(queueIsEmpty(), WaitMs);
+    QVERIFY2(waitFor(queueIsEmpty, WaitMs),
+             qPrintable(QStringLiteral("the job is still queued after %1 s: %2")
+                            .arg(WaitMs / 1000)
+                            .arg(run(QStringLiteral("lpstat"), {QStringLiteral("-l"), QStringLiteral("-o"), Queue})
+                                     .value_or(QString()))));
     QStringList fresh;
-    QTRY_VERIFY_WITH_TIMEOUT(
+    const bool written = waitFor(
         [&] {
             fresh = pdfsIn(outputFolder());
             for (const QString &name : before)
                 fresh.removeAll(name);
             return !fresh.isEmpty();
-        }(),
+        },
         WaitMs);
+    QVERIFY2(written, qPrintable(QStringLiteral("the job left the queue but no PDF appeared in ") + outputFolder()));
     QCOMPARE(fresh.size(), 1);
     const QString pdf = QDir(outputFolder()).filePath(fresh.first());
     qInfo("printed through %s into %s in %lld ms", qPrintable(Queue), qPrintable(pdf),
