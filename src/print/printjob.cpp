@@ -36,6 +36,9 @@ PrintStatus PrintBillItems(QPrinter &printer, const PrintItems &items, const Pri
     if (PrinterSettings::DeviceName(printer).isEmpty())
         return failure(QStringLiteral("没有选择打印机"));
     applyJobOptions(printer, options);
+    // The job carries the bill's name, so the print queue shows what it is.
+    if (!items.isEmpty() && !items.first().text.isEmpty())
+        printer.setDocName(items.first().text);
 
     QPainter painter;
     if (!painter.begin(&printer))
