@@ -28,12 +28,7 @@ struct Bill {
 
     Bill()
     {
-        controls.labels.init(&host);
-        controls.checks.init(&host);
-        controls.dates.init(&host);
-        controls.texts.init(&host);
-        controls.moneys.init(&host);
-        controls.frames.init(&host);
+        controls.init(&host);
         rules = std::make_unique<FillRules>(state, controls);
         state.Registry.RegistryCtl(QStringLiteral("00000000"), {{0, QStringLiteral("票据"), QStringLiteral("bill")}},
                                    0, FieldRegistry::Add);

@@ -42,12 +42,7 @@ FillSession::FillSession(AppState &state) : m_state(state), m_host(std::make_uni
 {
     m_host->setObjectName(QStringLiteral("FillHost"));
     m_surface = new BillSurface(m_host.get());
-    m_controls.labels.init(m_host.get());
-    m_controls.checks.init(m_host.get());
-    m_controls.dates.init(m_host.get());
-    m_controls.texts.init(m_host.get());
-    m_controls.moneys.init(m_host.get());
-    m_controls.frames.init(m_host.get());
+    m_controls.init(m_host.get());
     m_rules = std::make_unique<FillRules>(m_state, m_controls);
     m_rules->connectField(KindDate, 0, m_controls.dates.at(0));
     m_rules->connectField(KindText, 0, m_controls.texts.at(0));

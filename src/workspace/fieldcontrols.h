@@ -18,4 +18,7 @@ struct FieldControls {
     ControlSet<TextCtl> texts;     // TextCtl
     ControlSet<MoneyCtl> moneys;   // MoneyCtl
     ControlSet<DesignCtl> frames;  // DesignCtl, indexed by slot
+
+    // Creates element 0 of every set on `host`.
+    void init(QWidget *host);
 };

@@ -230,12 +230,7 @@ void MDIMain::createScrollBars()
 
 void MDIMain::createFieldControls()
 {
-    m_controls.labels.init(m_client);
-    m_controls.checks.init(m_client);
-    m_controls.dates.init(m_client);
-    m_controls.texts.init(m_client);
-    m_controls.moneys.init(m_client);
-    m_controls.frames.init(m_client);
+    m_controls.init(m_client);
     connectField(KindLabel, 0, m_controls.labels.at(0));
     connectField(KindCheck, 0, m_controls.checks.at(0));
     connectField(KindDate, 0, m_controls.dates.at(0));

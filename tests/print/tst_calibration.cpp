@@ -304,11 +304,7 @@ struct Bill {
 
     explicit Bill(AppState &state)
     {
-        controls.labels.init(surface);
-        controls.checks.init(surface);
-        controls.dates.init(surface);
-        controls.texts.init(surface);
-        controls.moneys.init(surface);
+        controls.init(surface);
         state.SelectedClass = {0, QStringLiteral("cKey1"), QStringLiteral("支票")};
         state.SelectedBill = {1, QStringLiteral("bKey1"), QStringLiteral("转账支票")};
         state.Registry.reset();

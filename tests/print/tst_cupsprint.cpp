@@ -179,12 +179,7 @@ struct Cheque {
                                    "WHERE cKey='01907006' AND cType=31")))
             return QStringLiteral("cannot mark the purpose field");
         surface = new BillSurface(&host);
-        controls.labels.init(&host);
-        controls.checks.init(&host);
-        controls.dates.init(&host);
-        controls.texts.init(&host);
-        controls.moneys.init(&host);
-        controls.frames.init(&host);
+        controls.init(&host);
         rules = std::make_unique<FillRules>(state, controls);
         rules->connectField(KindDate, 0, controls.dates.at(0));
         rules->connectField(KindText, 0, controls.texts.at(0));

@@ -48,11 +48,7 @@ struct Workspace {
     {
         window.resize(px(widthTwips), px(9000));
         surface = new QWidget(&window);
-        controls.labels.init(surface);
-        controls.checks.init(surface);
-        controls.dates.init(surface);
-        controls.texts.init(surface);
-        controls.moneys.init(surface);
+        controls.init(surface);
         if (select) {
             state.SelectedClass = {0, "cKey1", "支票"};
             state.SelectedBill = {1, "bKey1", "转账支票"};
