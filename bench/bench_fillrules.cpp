@@ -1,7 +1,7 @@
 // One keystroke in a money field that feeds a three-member amount-in-words
 // chain, a sum over 50 contributors and five copies: every rule that the
 // keystroke sets off, with the field controls offscreen.
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "fields/checkctl.h"
 #include "fields/datectl.h"
 #include "fields/labelctl.h"

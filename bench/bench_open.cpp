@@ -4,8 +4,8 @@
 // or under a display.
 #include "../tests/workspace/testdb.h"
 
-#include "app/appstate.h"
-#include "app/database.h"
+#include "core/appstate.h"
+#include "core/database.h"
 #include "workspace/mdimain.h"
 #include "workspace/templatetree.h"
 

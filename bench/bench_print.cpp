@@ -1,7 +1,7 @@
 // The bill renderer painting 200 print items, onto a screen-sized picture
 // (the preview) and onto a PDF page (the printer), and building the items
 // of a large bill from its registry.
-#include "print/billrenderer.h"
+#include "core/billrenderer.h"
 #include "print/printjob.h"
 #include <QApplication>
 #include <QImage>

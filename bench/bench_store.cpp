@@ -1,6 +1,6 @@
 // Reading and writing a large template: 200 fields of 40 properties each.
-#include "app/database.h"
-#include "app/templatestore.h"
+#include "core/database.h"
+#include "core/templatestore.h"
 #include <QCoreApplication>
 #include <QSqlQuery>
 #include <QTemporaryDir>

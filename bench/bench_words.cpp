@@ -2,7 +2,7 @@
 // amounts, beside ICU's RuleBasedNumberFormat spell-out of the same values
 // (Chinese financial numerals, English cardinal words). Each iteration
 // converts the whole mix; the per-item time is the figure to compare.
-#include "fields/amountwords.h"
+#include "core/amountwords.h"
 #include <benchmark/benchmark.h>
 #include <QStringList>
 #include <vector>

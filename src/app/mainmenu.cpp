@@ -1,7 +1,7 @@
 #include "app/mainmenu.h"
 
-#include "app/appstate.h"
-#include "app/templatestore.h"
+#include "core/appstate.h"
+#include "core/templatestore.h"
 
 #include <QAction>
 #include <QLoggingCategory>

@@ -1,6 +1,6 @@
 #include "app/toolbox.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -1,6 +1,6 @@
 #include "commandline.h"
 
-#include "fields/dateformat.h"
+#include "core/dateformat.h"
 
 namespace cli {
 

@@ -1,7 +1,7 @@
 // billprint fill: opens a template for filling in without showing a window,
 // enters the given values as a user would, lets the filling-in rules run and
 // prints what every field shows as JSON (or the filled bill into a PDF).
-#include "app/database.h"
+#include "core/database.h"
 #include "commandline.h"
 #include "fillsession.h"
 #include "options.h"

@@ -1,4 +1,4 @@
-#include "app/database.h"
+#include "core/database.h"
 #include "commandline.h"
 #include "options.h"
 #include <QCoreApplication>

@@ -1,5 +1,5 @@
 #include "commandline.h"
-#include "fields/amountwords.h"
+#include "core/amountwords.h"
 #include "options.h"
 
 namespace cli {

@@ -1,6 +1,6 @@
 #include "fillsession.h"
 
-#include "app/templatestore.h"
+#include "core/templatestore.h"
 #include "fields/checkctl.h"
 #include "fields/datectl.h"
 #include "fields/labelctl.h"

@@ -1,7 +1,7 @@
 #pragma once
 // A bill opened for filling in without a window: the same opening code, field
 // controls and filling-in rules as the main window, on a hidden host.
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "workspace/billopen.h"
 #include "workspace/billsurface.h"
 #include "workspace/fieldcontrols.h"

@@ -1,6 +1,6 @@
 #include "fields/datectl.h"
 
-#include "fields/dateformat.h"
+#include "core/dateformat.h"
 
 DateCtl::DateCtl(QWidget *parent) : FieldWidget(parent), m_box(new FieldTextBox(this))
 {

@@ -1,6 +1,6 @@
 #include "fields/fieldwidget.h"
 
-#include "app/units.h"
+#include "core/units.h"
 
 #include <QApplication>
 #include <QKeyEvent>

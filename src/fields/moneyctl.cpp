@@ -1,8 +1,8 @@
 #include "fields/moneyctl.h"
-#include "app/units.h"
-#include "fields/amountwords.h"
+#include "core/units.h"
+#include "core/amountwords.h"
 #include "fields/fieldwidget.h"
-#include "fields/moneylayout.h"
+#include "core/moneylayout.h"
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #include "about.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "linklabel.h"
 
 #include <QGridLayout>

@@ -1,6 +1,6 @@
 #include "newsticker.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "newscls.h"
 
 #include <QNetworkAccessManager>

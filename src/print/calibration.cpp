@@ -1,7 +1,7 @@
 #include "print/calibration.h"
-#include "app/sqlhelpers.h"
-#include "app/units.h"
-#include "print/billrenderer.h"
+#include "core/sqlhelpers.h"
+#include "core/units.h"
+#include "core/billrenderer.h"
 #include "print/printersettings.h"
 #include <QLoggingCategory>
 #include <QPainter>

@@ -4,7 +4,7 @@
 // computed from what the user measures on a printed calibration page, kept
 // in a table of its own and applied only to the print job's transform; the
 // template, the preview and the print items never see it.
-#include "app/templatestore.h"
+#include "core/templatestore.h"
 #include "print/printjob.h"
 #include <QSizeF>
 #include <QString>

@@ -1,5 +1,5 @@
 #include "print/printjob.h"
-#include "print/billrenderer.h"
+#include "core/billrenderer.h"
 #include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>

@@ -2,7 +2,7 @@
 // Printing a bill's items: the job the Print button runs and the PDF output of
 // the command line share this code.
 #include "print/printersettings.h"
-#include "print/printitems.h"
+#include "core/printitems.h"
 #include <QTransform>
 
 class QPrinter;

@@ -4,7 +4,7 @@
 // its bottom edge (orientation, paper size, copies, colour mode, quality,
 // printer) with the Print and Close buttons. Every opening starts from the
 // same initial choices; the items are read once, when the window loads.
-#include "print/printitems.h"
+#include "core/printitems.h"
 #include "print/printjob.h"
 #include "workspace/formbackground.h"
 #include <QPixmap>

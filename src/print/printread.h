@@ -1,7 +1,7 @@
 #pragma once
 // The print items of the bill open on the surface, read from the field
 // controls, and what follows a print: emptying the fields marked for it.
-#include "print/printitems.h"
+#include "core/printitems.h"
 #include "print/printjob.h"
 
 struct FieldControls;

@@ -1,6 +1,6 @@
 #include "templates/treepopup.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "app/toolbox.h"
 #include "workspace/designmode.h"
 #include "workspace/history.h"

@@ -3,7 +3,7 @@
 // selected template for design, item 7 ends the design, saves the template,
 // brings its history columns in line and reopens it for filling in. Other
 // items do nothing.
-#include "app/templatestore.h"
+#include "core/templatestore.h"
 
 #include <QObject>
 #include <functional>

@@ -1,8 +1,8 @@
 #include "workspace/billopen.h"
 
-#include "app/appstate.h"
-#include "app/templatestore.h"
-#include "app/units.h"
+#include "core/appstate.h"
+#include "core/templatestore.h"
+#include "core/units.h"
 #include "fields/checkctl.h"
 #include "fields/datectl.h"
 #include "fields/labelctl.h"

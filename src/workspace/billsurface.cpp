@@ -1,6 +1,6 @@
 #include "workspace/billsurface.h"
 
-#include "app/units.h"
+#include "core/units.h"
 #include "fields/fieldwidget.h"
 
 #include <QKeyEvent>

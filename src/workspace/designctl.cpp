@@ -1,6 +1,6 @@
 #include "workspace/designctl.h"
 
-#include "app/units.h"
+#include "core/units.h"
 #include "fields/fieldwidget.h"
 
 #include <QMouseEvent>

@@ -3,7 +3,7 @@
 // start.
 #include "workspace/designmode.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "fields/moneyctl.h"
 #include "workspace/billopen.h"
 #include "workspace/billsurface.h"

@@ -1,7 +1,7 @@
 #include "workspace/designmode.h"
 
-#include "app/appstate.h"
-#include "app/units.h"
+#include "core/appstate.h"
+#include "core/units.h"
 #include "fields/checkctl.h"
 #include "fields/datectl.h"
 #include "fields/labelctl.h"

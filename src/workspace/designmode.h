@@ -7,7 +7,7 @@
 //
 // The object lives beside the main window and works through its signals
 // and accessors; DesignMode::attach wires it up.
-#include "app/fieldregistry.h"
+#include "core/fieldregistry.h"
 
 #include <QObject>
 #include <QPoint>

@@ -2,10 +2,10 @@
 // text that overflows from one text field into the next.
 #include "workspace/fillrules.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "fields/moneyctl.h"
 #include "fields/textctl.h"
-#include "workspace/exactamount.h"
+#include "core/exactamount.h"
 #include "workspace/fieldcontrols.h"
 
 using fillrules::wholeValue;

@@ -1,12 +1,12 @@
 #include "workspace/fillrules.h"
 
-#include "app/appstate.h"
-#include "app/units.h"
+#include "core/appstate.h"
+#include "core/units.h"
 #include "fields/datectl.h"
 #include "fields/moneyctl.h"
 #include "fields/textctl.h"
 #include "workspace/billopen.h"
-#include "workspace/exactamount.h"
+#include "core/exactamount.h"
 #include "workspace/fieldcontrols.h"
 
 #include <QLoggingCategory>

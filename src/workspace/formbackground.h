@@ -5,7 +5,7 @@
 // with an offset and an opacity. It is a design aid: shown in design mode and,
 // when the view menu asks for it, while filling in and in the preview. The
 // print path never sees it.
-#include "app/templatestore.h"
+#include "core/templatestore.h"
 #include <QByteArray>
 #include <QImage>
 #include <QObject>

@@ -1,5 +1,5 @@
 #include "workspace/formbackgrounddialog.h"
-#include "app/units.h"
+#include "core/units.h"
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>

@@ -1,6 +1,6 @@
 #include "workspace/history.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 
 #include <QLoggingCategory>
 #include <QMessageBox>

@@ -3,7 +3,7 @@
 // design is saved, every check, date, text or money field without a column
 // gets one (VARCHAR(200), named after the field key), and every field's
 // column is described by the field's name. Columns of deleted fields stay.
-#include "app/templatestore.h"
+#include "core/templatestore.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "workspace/layout.h"
 
-#include "app/units.h"
+#include "core/units.h"
 
 #include <algorithm>
 #include <cstdlib>

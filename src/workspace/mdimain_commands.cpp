@@ -3,9 +3,9 @@
 #include "workspace/mdimain.h"
 #include "workspace/fillrules.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "app/toolbox.h"
-#include "app/units.h"
+#include "core/units.h"
 #include "news/about.h"
 #include "workspace/billsurface.h"
 #include "workspace/helpviewer.h"

@@ -2,9 +2,9 @@
 // splitter. The arithmetic is in layout.cpp; this file moves the widgets.
 #include "workspace/mdimain.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "app/toolbox.h"
-#include "app/units.h"
+#include "core/units.h"
 #include "news/newsticker.h"
 #include "workspace/billsurface.h"
 #include "workspace/designctl.h"

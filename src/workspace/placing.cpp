@@ -1,7 +1,7 @@
 #include "workspace/placing.h"
 
-#include "app/appstate.h"
-#include "app/templatestore.h"
+#include "core/appstate.h"
+#include "core/templatestore.h"
 #include "app/toolbox.h"
 #include "fields/checkctl.h"
 #include "fields/datectl.h"

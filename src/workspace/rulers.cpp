@@ -1,6 +1,6 @@
 #include "workspace/rulers.h"
 
-#include "app/units.h"
+#include "core/units.h"
 
 #include <QFontMetrics>
 #include <QPainter>

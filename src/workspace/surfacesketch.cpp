@@ -1,6 +1,6 @@
 #include "workspace/surfacesketch.h"
 
-#include "app/units.h"
+#include "core/units.h"
 
 #include <QEvent>
 #include <QPainter>

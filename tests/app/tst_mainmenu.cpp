@@ -1,8 +1,8 @@
 // Menus from the interface texts, the main toolbar and the tool box.
 #include "../workspace/testdb.h"
 
-#include "app/appstate.h"
-#include "app/database.h"
+#include "core/appstate.h"
+#include "core/database.h"
 #include "app/mainmenu.h"
 #include "app/toolbox.h"
 

@@ -1,6 +1,6 @@
-#include "app/units.h"
+#include "core/units.h"
 #include "fields/moneyctl.h"
-#include "fields/moneylayout.h"
+#include "core/moneylayout.h"
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "news/about.h"
 #include "urlcatcher.h"
 #include "moc_urlcatcher.cpp"

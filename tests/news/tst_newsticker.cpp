@@ -1,4 +1,4 @@
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "news/newscls.h"
 #include "news/newsticker.h"
 #include "newsserver.h"

@@ -1,9 +1,9 @@
 // Printer calibration: the correction computed from what the ruler shows,
 // its storage, the calibration page at true size, and a calibrated PDF in
 // which the printed text moves by exactly the stored offset and scale.
-#include "app/appstate.h"
-#include "app/database.h"
-#include "app/units.h"
+#include "core/appstate.h"
+#include "core/database.h"
+#include "core/units.h"
 #include "fields/checkctl.h"
 #include "fields/datectl.h"
 #include "fields/labelctl.h"

@@ -8,8 +8,8 @@
 // back from its PDF. So the page is rendered, turned back, and the ink of
 // every text is measured against the same items printed straight into a PDF
 // by the same renderer.
-#include "app/appstate.h"
-#include "app/database.h"
+#include "core/appstate.h"
+#include "core/database.h"
 #include "fields/checkctl.h"
 #include "fields/datectl.h"
 #include "fields/labelctl.h"

@@ -1,7 +1,7 @@
 // The print preview window: its settings bar, drawing, printing and the
 // emptying of fields after a print.
-#include "app/appstate.h"
-#include "app/units.h"
+#include "core/appstate.h"
+#include "core/units.h"
 #include "fields/checkctl.h"
 #include "fields/datectl.h"
 #include "fields/labelctl.h"

@@ -1,6 +1,6 @@
 // The one renderer and the print job: texts land on the paper at their twip
 // positions, measured on the PDF that comes out.
-#include "print/billrenderer.h"
+#include "core/billrenderer.h"
 #include "print/printersettings.h"
 #include "print/printjob.h"
 #include <QImage>

@@ -1,8 +1,8 @@
 #pragma once
 // The main window on a fresh default database, with the design-mode
 // handlers attached and the sample template "通用票据/通用凭证" at hand.
-#include "app/appstate.h"
-#include "app/database.h"
+#include "core/appstate.h"
+#include "core/database.h"
 #include "fields/checkctl.h"
 #include "fields/datectl.h"
 #include "fields/labelctl.h"

@@ -1,7 +1,7 @@
 // The filling-in rules driven through real field controls (offscreen): each
 // test lays out a small bill in the registry, gives every field a control
 // with its key, and changes fields as typing would.
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "fields/checkctl.h"
 #include "fields/datectl.h"
 #include "fields/labelctl.h"
@@ -9,7 +9,7 @@
 #include "fields/textctl.h"
 #include "workspace/billopen.h"
 #include "workspace/designctl.h"
-#include "workspace/exactamount.h"
+#include "core/exactamount.h"
 #include "workspace/fieldcontrols.h"
 #include "workspace/fillrules.h"
 

@@ -2,7 +2,7 @@
 // with the template, showing it in design mode and on request while filling
 // in, refusing broken files, and keeping it out of every printed page.
 #include "designfixture.h"
-#include "app/units.h"
+#include "core/units.h"
 #include "workspace/formbackground.h"
 
 #include <QFile>

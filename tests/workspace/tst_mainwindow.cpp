@@ -2,8 +2,8 @@
 // print button, view toggles, splitter and shutdown.
 #include "testdb.h"
 
-#include "app/appstate.h"
-#include "app/database.h"
+#include "core/appstate.h"
+#include "core/database.h"
 #include "app/toolbox.h"
 #include "fields/checkctl.h"
 #include "fields/datectl.h"
@@ -20,7 +20,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
-#include "app/units.h"
+#include "core/units.h"
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QSignalSpy>

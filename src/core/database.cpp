@@ -1,4 +1,4 @@
-#include "database.h"
+#include "core/database.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,7 +7,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
-#include "units.h"
+#include "core/units.h"
 
 Q_LOGGING_CATEGORY(lcDb, "billprint.database")
 

@@ -1,7 +1,7 @@
 #pragma once
 // The program's shared state: what every window and module reads, owned by
 // Main and handed on by reference. A test builds its own instance.
-#include "fieldregistry.h"
+#include "core/fieldregistry.h"
 #include <QList>
 #include <QRect>
 #include <QString>

@@ -1,5 +1,5 @@
-#include "templatestore.h"
-#include "sqlhelpers.h"
+#include "core/templatestore.h"
+#include "core/sqlhelpers.h"
 #include <QLoggingCategory>
 #include <QMap>
 #include <QSqlError>

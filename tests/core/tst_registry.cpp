@@ -1,4 +1,4 @@
-#include "app/fieldregistry.h"
+#include "core/fieldregistry.h"
 #include <QtTest>
 
 namespace {

@@ -1,8 +1,8 @@
 #pragma once
 // Opening and closing the one database connection, the default database
 // shipped with the program, and the application record.
-#include "appstate.h"
-#include "templatestore.h"
+#include "core/appstate.h"
+#include "core/templatestore.h"
 #include <QString>
 
 namespace database {

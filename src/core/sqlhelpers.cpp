@@ -1,4 +1,4 @@
-#include "app/sqlhelpers.h"
+#include "core/sqlhelpers.h"
 #include <QLoggingCategory>
 #include <QSqlError>
 

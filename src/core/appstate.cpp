@@ -1,4 +1,4 @@
-#include "appstate.h"
+#include "core/appstate.h"
 
 int AppState::RegisterWindow(const QString &name, bool add)
 {

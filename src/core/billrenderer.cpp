@@ -1,5 +1,5 @@
-#include "print/billrenderer.h"
-#include "app/units.h"
+#include "core/billrenderer.h"
+#include "core/units.h"
 #include <QFontMetricsF>
 #include <QPainter>
 

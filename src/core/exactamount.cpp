@@ -1,4 +1,4 @@
-#include "workspace/exactamount.h"
+#include "core/exactamount.h"
 
 #include <QRegularExpression>
 

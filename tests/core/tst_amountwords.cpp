@@ -1,4 +1,4 @@
-#include "fields/amountwords.h"
+#include "core/amountwords.h"
 #include <QRandomGenerator>
 #include <QTest>
 #include <cmath>

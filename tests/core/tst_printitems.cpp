@@ -1,7 +1,7 @@
 // Building print items from the registry and what the fields show.
-#include "print/billrenderer.h"
-#include "print/printitems.h"
-#include "app/units.h"
+#include "core/billrenderer.h"
+#include "core/printitems.h"
+#include "core/units.h"
 #include <QHash>
 #include <QRegularExpression>
 #include <QtTest>
@@ -367,5 +367,5 @@ void TestPrintItems::fieldsToEmptyAfterPrint()
     QCOMPARE(SlotsToEmptyAfterPrint(bill.registry), (QList<int>{2, 4, 5}));
 }
 
-QTEST_MAIN(TestPrintItems)
+QTEST_GUILESS_MAIN(TestPrintItems)
 #include "tst_printitems.moc"

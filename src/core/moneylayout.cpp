@@ -1,5 +1,5 @@
-#include "fields/moneylayout.h"
-#include "app/units.h"
+#include "core/moneylayout.h"
+#include "core/units.h"
 #include <algorithm>
 
 namespace moneylayout {

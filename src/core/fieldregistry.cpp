@@ -1,4 +1,4 @@
-#include "fieldregistry.h"
+#include "core/fieldregistry.h"
 
 bool isFieldKind(int kind)
 {

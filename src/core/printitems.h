@@ -6,7 +6,7 @@
 // Building them has two layers: BuildPrintItems works on the registry and a
 // plain description of what each field shows (testable without widgets);
 // ReadCtlData (printread.h) gathers those values from the field controls.
-#include "app/fieldregistry.h"
+#include "core/fieldregistry.h"
 #include <QList>
 #include <QString>
 #include <QStringList>

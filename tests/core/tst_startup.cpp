@@ -1,4 +1,4 @@
-#include "app/database.h"
+#include "core/database.h"
 #include <QFile>
 #include <QSqlQuery>
 #include <QTemporaryDir>

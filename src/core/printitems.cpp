@@ -1,7 +1,7 @@
-#include "print/printitems.h"
-#include "fields/moneylayout.h"
-#include "app/units.h"
-#include "print/billrenderer.h"
+#include "core/printitems.h"
+#include "core/moneylayout.h"
+#include "core/units.h"
+#include "core/billrenderer.h"
 #include <QLoggingCategory>
 #include <QRegularExpression>
 #include <optional>

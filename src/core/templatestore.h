@@ -3,7 +3,7 @@
 // database, on one named Qt SQL connection. Values are bound and table and
 // column names quoted, so display texts with quotes, spaces or Chinese work
 // as class and template names.
-#include "fieldregistry.h"
+#include "core/fieldregistry.h"
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>

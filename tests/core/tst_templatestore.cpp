@@ -1,5 +1,5 @@
-#include "app/database.h"
-#include "app/templatestore.h"
+#include "core/database.h"
+#include "core/templatestore.h"
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>

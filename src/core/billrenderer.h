@@ -3,7 +3,7 @@
 // coordinates are twips (see twipsTransform); the preview and the printer
 // differ only in that transform. Texts stay vector text, so a printer gets
 // them at its own resolution. The items are never changed.
-#include "print/printitems.h"
+#include "core/printitems.h"
 #include <QColor>
 #include <QFont>
 #include <QTransform>

@@ -1,7 +1,7 @@
 #pragma once
 // Small helpers shared by every table the program keeps: a statement with
 // bound values, a failed query as a status, and the replace-one-row save.
-#include "app/templatestore.h"
+#include "core/templatestore.h"
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVariantList>

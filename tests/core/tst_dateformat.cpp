@@ -1,4 +1,4 @@
-#include "fields/dateformat.h"
+#include "core/dateformat.h"
 
 #include <QTest>
 
