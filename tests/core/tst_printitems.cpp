@@ -367,5 +367,5 @@ void TestPrintItems::fieldsToEmptyAfterPrint()
     QCOMPARE(SlotsToEmptyAfterPrint(bill.registry), (QList<int>{2, 4, 5}));
 }
 
-QTEST_GUILESS_MAIN(TestPrintItems)
+QTEST_MAIN(TestPrintItems)
 #include "tst_printitems.moc"
