@@ -7,6 +7,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include "core/schema.h"
 #include "core/units.h"
 
 Q_LOGGING_CATEGORY(lcDb, "billprint.database")
@@ -148,8 +149,11 @@ int OpenDatabase(AppState &state, const QString &path)
             StoreStatus s = database::checkUsable(name);
             if (!s)
                 state.DatabaseError = QStringLiteral("%1 is not a usable billprint database: %2").arg(path, s.message);
-            else
+            else if (QFileInfo(path).isWritable()) {
                 useWriteAheadLog(db, path);
+                if (StoreStatus up = schema::upgrade(name); !up)
+                    qCWarning(lcDb) << up.message;
+            }
         }
     }
     if (!state.DatabaseError.isEmpty()) {
