@@ -1,4 +1,5 @@
 #include "print/printersettings.h"
+#include "core/calibration.h"
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
@@ -9,7 +10,7 @@ namespace PrinterSettings {
 
 QString PdfChoice()
 {
-    return QStringLiteral("PDF 文件");
+    return calibration::pdfPrinterName();
 }
 
 QStringList PrinterNames()
