@@ -124,6 +124,8 @@ int MainMenuCls::showGroup(MenuHost &host, MenuHost::Group g)
         const LanguageRow &row = rows.at(i);
         QAction *a = group.items.at(i);
         a->setText(row.LCaptionCHJ);
+        // A caption of a single "-" is a separator line.
+        a->setSeparator(row.LCaptionCHJ == QLatin1String("-"));
         a->setVisible(row.LValue.has_value() && isYes(*row.LValue));
     }
     return 0;

@@ -5,7 +5,7 @@
 // with an offset and an opacity. It is a design aid: shown in design mode and,
 // when the view menu asks for it, while filling in and in the preview. The
 // print path never sees it.
-#include "core/templatestore.h"
+#include "core/formbackgroundstore.h"
 #include <QByteArray>
 #include <QImage>
 #include <QObject>
@@ -18,24 +18,8 @@
 class MDIMain;
 class QPainter;
 
-struct FormBackground {
-    QByteArray image;     // the file's bytes, PNG or JPEG
-    double dpi = 150.0;   // dots per inch of the scan
-    int offsetX = 0;      // twips from the bill's origin
-    int offsetY = 0;
-    double opacity = 0.5; // 0.05 .. 1
-};
-
 namespace formbackground {
 
-QString tableName();
-// Resolutions and opacities kept within sensible bounds.
-constexpr double MinDpi = 10.0;
-constexpr double MaxDpi = 2400.0;
-constexpr double MinOpacity = 0.05;
-
-// Decodes PNG or JPEG bytes; false, with the reason, for anything else.
-bool decode(const QByteArray &bytes, QImage &image, QString *why = nullptr);
 // Reads an image file as a new background (offset 0, opacity 0.5, the
 // file's own resolution). A file that is not a readable PNG or JPEG is
 // refused with a message for the user.
@@ -46,22 +30,6 @@ QRectF twipsRect(const FormBackground &bg, const QSize &imagePixels);
 void paint(QPainter &painter, const FormBackground &bg, const QImage &image);
 
 } // namespace formbackground
-
-// The backgrounds of the database, one per template table.
-class FormBackgroundStore {
-public:
-    explicit FormBackgroundStore(const QString &connectionName);
-
-    // nullopt (and ok) when the template has none.
-    StoreStatus load(const QString &templateTable, std::optional<FormBackground> &out) const;
-    // Replaces the template's background (creating the table on first use).
-    StoreStatus save(const QString &templateTable, const FormBackground &bg) const;
-    StoreStatus remove(const QString &templateTable) const;
-
-private:
-    StoreStatus ensureTable() const;
-    TemplateStore m_store;
-};
 
 // Paints the background under the field controls of the bill surface; it
 // lets every mouse event through to the surface.
