@@ -23,33 +23,35 @@ StoreStatus run(QSqlDatabase &db, const QString &statement, const QVariantList &
 // The tree's pop-up menu gains the template commands: "新建类别" to "删除"
 // (items 0 to 3, delivered hidden while they had nothing behind them) are
 // shown with their separators, and "导出模板..." and "导入模板..." follow
-// "结束设计并保存". The export item marks the step as done, so that items
-// hidden again later stay hidden.
+// "结束设计并保存". Only a menu as delivered (items 0 to 7, nothing after)
+// is changed: the menu's items are numbered by position, and rows added to
+// a menu laid out otherwise would shift the commands. Once the export item
+// is there the step is done, so items hidden again later stay hidden.
 StoreStatus templateMenu(QSqlDatabase &db)
 {
     const QString group = QStringLiteral("tvPopupMenuS");
     QSqlQuery q(db);
-    q.prepare(QStringLiteral("SELECT COUNT(*) FROM \"LanguageSet\" WHERE \"LName\"=? AND \"LType\"=?"));
+    q.prepare(QStringLiteral("SELECT \"LType\" FROM \"LanguageSet\" WHERE \"LName\"=? ORDER BY \"LType\""));
     q.addBindValue(group);
-    q.addBindValue(9);
-    if (!q.exec() || !q.next())
+    if (!q.exec())
         return StoreStatus::failure(q.lastError().text());
-    const bool done = q.value(0).toInt() > 0;
+    QList<int> items;
+    while (q.next())
+        items << q.value(0).toInt();
     q.finish();
-    if (done)
+    if (items != QList<int>{0, 1, 2, 3, 4, 5, 6, 7})
         return {};
     const QString show = QStringLiteral("UPDATE \"LanguageSet\" SET \"LValue\"=? WHERE \"LName\"=? AND \"LType\"=?");
     for (int item : {0, 1, 2, 3, 4, 6})
         if (StoreStatus s = run(db, show, {QStringLiteral("是"), group, item}); !s)
             return s;
     const QString add = QStringLiteral("INSERT INTO \"LanguageSet\" (\"LName\",\"LType\",\"LCaptionCHJ\",\"LValue\") "
-                                       "SELECT ?,?,?,? WHERE NOT EXISTS (SELECT 1 FROM \"LanguageSet\" "
-                                       "WHERE \"LName\"=? AND \"LType\"=?)");
-    const QList<QPair<int, QString>> items{{8, QStringLiteral("-")},
+                                       "VALUES (?,?,?,?)");
+    const QList<QPair<int, QString>> added{{8, QStringLiteral("-")},
                                            {9, QStringLiteral("导出模板...")},
                                            {10, QStringLiteral("导入模板...")}};
-    for (const auto &[item, caption] : items)
-        if (StoreStatus s = run(db, add, {group, item, caption, QStringLiteral("是"), group, item}); !s)
+    for (const auto &[item, caption] : added)
+        if (StoreStatus s = run(db, add, {group, item, caption, QStringLiteral("是")}); !s)
             return s;
     return {};
 }
