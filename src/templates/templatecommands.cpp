@@ -405,9 +405,14 @@ void TemplateCommands::ExportTemplate()
         return;
     const StoreStatus s = templatefile::writeFile(path, content);
     report(QStringLiteral("导出模板"), s);
-    if (s)
-        QMessageBox::information(&m_win, QStringLiteral("导出模板"),
-                                 QStringLiteral("模板“%1”已导出到\n%2").arg(node.ref().display(), path));
+    if (!s)
+        return;
+    // A design still open is not in the file until it is saved.
+    const QString unsaved = m_win.state().DesignMode != 0 && m_popup.selectedTable() == node.ref().table()
+                                ? QStringLiteral("\n（导出的是上次保存的设计，正在进行的修改不在其中。）")
+                                : QString();
+    QMessageBox::information(&m_win, QStringLiteral("导出模板"),
+                             QStringLiteral("模板“%1”已导出到\n%2").arg(node.ref().display(), path) + unsaved);
 }
 
 QString TemplateCommands::freeName(const TemplateRef &taken) const
@@ -446,7 +451,7 @@ void TemplateCommands::ImportTemplate()
         if (!classes.contains(as.className))
             classes.prepend(as.className);
         NameDialog dialog(title,
-                          QStringLiteral("不能以“%1”导入：%2\n请为导入的模板另取一个名称：").arg(as.display(), usable.message),
+                          QStringLiteral("%1。\n请为导入的模板另取一个名称：").arg(usable.message),
                           freeName(as), &m_win, classes, as.className);
         dialog.setCheck([&m](const QString &c, const QString &name) { return m.checkImport({c, name}).message; });
         if (dialog.exec() != QDialog::Accepted)

@@ -82,13 +82,18 @@ NameDialog::NameDialog(const QString &title, const QString &prompt, const QStrin
     m_name->setObjectName(QStringLiteral("nameEdit"));
     m_name->setMaxLength(200); // longer names are refused with a reason, not cut
     m_name->selectAll();
-    form->addRow(QStringLiteral("名称："), m_name);
-    layout->addLayout(form);
+    if (m_class) {
+        form->addRow(QStringLiteral("名称："), m_name);
+        layout->addLayout(form);
+    } else {
+        delete form;
+        layout->addWidget(m_name);
+    }
     m_problem = problemLabel(this);
     layout->addWidget(m_problem);
     layout->addWidget(okCancel(this));
     m_name->setFocus();
-    setMinimumWidth(360);
+    setMinimumWidth(420);
 }
 
 QString NameDialog::name() const
