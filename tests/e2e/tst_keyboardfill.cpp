@@ -19,18 +19,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
+#include "../typing.h"
+using typing::typeText;
 
-// Types characters one key each (Chinese ones as an input method's commit
-// would arrive: a key with the text).
-void typeText(QWidget *target, const QString &text)
-{
-    for (const QChar c : text) {
-        const int key = c.unicode() < 128 ? QKeySequence(QString(c))[0].key() : int(Qt::Key_unknown);
-        QTest::sendKeyEvent(QTest::Press, target, Qt::Key(key), QString(c), Qt::NoModifier);
-        QTest::sendKeyEvent(QTest::Release, target, Qt::Key(key), QString(c), Qt::NoModifier);
-    }
-}
+namespace {
 
 QWidget *focused() { return QApplication::focusWidget(); }
 

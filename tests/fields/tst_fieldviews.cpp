@@ -12,6 +12,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "../typing.h"
+using typing::typeText;
+
 namespace {
 
 using Props = QList<QPair<int, QString>>;
@@ -60,15 +63,6 @@ Props textBox(int width, int height, int length = 100)
 {
     return {{1, "0"}, {2, "0"}, {3, QString::number(width)}, {4, QString::number(height)}, {5, "12"},
             {6, QString::number(length)}, {11, ""}, {12, ""}, {13, ""}, {15, ""}, {16, ""}};
-}
-
-void typeText(QWidget *target, const QString &text)
-{
-    for (const QChar c : text) {
-        const int key = c.unicode() < 128 ? QKeySequence(QString(c))[0].key() : int(Qt::Key_unknown);
-        QTest::sendKeyEvent(QTest::Press, target, Qt::Key(key), QString(c), Qt::NoModifier);
-        QTest::sendKeyEvent(QTest::Release, target, Qt::Key(key), QString(c), Qt::NoModifier);
-    }
 }
 
 } // namespace
