@@ -15,6 +15,7 @@
 #include "workspace/designctl.h"
 #include "workspace/fillrules.h"
 #include "workspace/helpviewer.h"
+#include "workspace/lockkeys.h"
 #include "workspace/rulers.h"
 #include "workspace/templatetree.h"
 
@@ -54,7 +55,9 @@ MDIMain::MDIMain(AppState &state, QWidget *parent) : QMainWindow(parent), m_stat
     createPanes();
     createScrollBars();
     createFieldControls();
-    LayoutPanes(layout::DefaultSplitterLeft);
+    m_client->installEventFilter(this);
+    m_state.SplitterLeft = treeFitWidth();
+    LayoutPanes(m_state.SplitterLeft);
     EnterFillMode();
     m_state.RegisterWindow(QStringLiteral("MDIMain"), true);
     recordBarSizes();
@@ -165,6 +168,7 @@ void MDIMain::createStatusBar()
             m_statusBar->addWidget(label);
         m_panels[i] = label;
     }
+    m_lockKeys = new LockKeyPanels(m_panels[0], m_panels[1], systemLockKeys(), this);
     auto *clock = new QTimer(m_statusBar);
     connect(clock, &QTimer::timeout, this, &MDIMain::updateClock);
     clock->start(1000);
@@ -184,6 +188,11 @@ void MDIMain::updateClock()
 void MDIMain::createTree()
 {
     m_tree = new TemplateTree(m_client);
+    // The client draws its ruler in a small font; the tree keeps the
+    // window's own.
+    QFont normal = QApplication::font(m_tree);
+    normal.setResolveMask(QFont::AllPropertiesResolved);
+    m_tree->setFont(normal);
     if (int err = m_tree->ShowTree(TemplateStore(m_state.DbConnection)))
         qCWarning(lcMain) << "tree: reading failed with" << err;
     connect(m_tree, &QTreeWidget::itemClicked, this, &MDIMain::TreeViewCtl_NodeClick);
@@ -205,7 +214,9 @@ void MDIMain::createPanes()
     m_rulerTop->setObjectName(QStringLiteral("PictureCtlT"));
     m_rulerTop->setVisible(true);
 
-    m_surface = new BillSurface(m_client);
+    m_viewport = new QWidget(m_client);
+    m_viewport->setObjectName(QStringLiteral("BillViewport"));
+    m_surface = new BillSurface(m_viewport);
     m_surface->hide();
     connect(m_surface, &BillSurface::pointerMoved, this, &MDIMain::showPointer);
 
@@ -296,7 +307,7 @@ void MDIMain::connectField(int kind, int index, QWidget *control)
 void MDIMain::connectFrame(int slot, DesignCtl *frame)
 {
     if (slot == 0)
-        frame->setParent(m_client);
+        frame->setParent(m_viewport);
     emit frameCreated(slot, frame);
 }
 
