@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QMenu>
@@ -193,6 +194,10 @@ void MDIMain::createTree()
     QFont normal = QApplication::font(m_tree);
     normal.setResolveMask(QFont::AllPropertiesResolved);
     m_tree->setFont(normal);
+    // The one column is as wide as its longest shown name: the tree scrolls
+    // sideways only when a name is wider than the pane.
+    m_tree->header()->setStretchLastSection(false);
+    m_tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     if (int err = m_tree->ShowTree(TemplateStore(m_state.DbConnection)))
         qCWarning(lcMain) << "tree: reading failed with" << err;
     connect(m_tree, &QTreeWidget::itemClicked, this, &MDIMain::TreeViewCtl_NodeClick);
@@ -212,6 +217,10 @@ void MDIMain::createPanes()
 {
     m_rulerTop = new RulerBox(m_client);
     m_rulerTop->setObjectName(QStringLiteral("PictureCtlT"));
+    // Scrolled sideways with the bill, the ruler passes under the tree and
+    // the splitter, which hide the part left of the bill's workspace.
+    if (m_tree)
+        m_rulerTop->stackUnder(m_tree);
     m_rulerTop->setVisible(true);
 
     m_viewport = new QWidget(m_client);
@@ -356,6 +365,8 @@ void MDIMain::Form_Unload()
     m_unloaded = true;
     if (m_news)
         m_news->stop();
+    delete m_lockKeys;
+    m_lockKeys = nullptr;
     hide();
     closeListedWindows();
     CloseDatabase(m_state);

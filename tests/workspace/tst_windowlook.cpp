@@ -218,6 +218,13 @@ void TestWindowLook::scrolledBillStaysInItsWorkspace()
     QCOMPARE(billPixels(m_win->splitter()->geometry()), 0);
     QCOMPARE(billPixels(m_win->topRuler()->geometry().intersected(client->rect())), 0);
     QVERIFY(billPixels(view->geometry()) > 100); // the bill is still seen
+    // The top ruler, scrolled with the bill, passes under the tree: the
+    // tree's first row is seen whole.
+    QVERIFY(m_win->topRuler()->x() < 0);
+    const QRect firstRow = m_win->tree()->visualItemRect(m_win->tree()->topLevelItem(0));
+    const QPoint inClient = m_win->tree()->viewport()->mapTo(client, firstRow.center());
+    QCOMPARE(client->childAt(inClient)->window(), static_cast<QWidget *>(m_win.get()));
+    QVERIFY(m_win->tree()->isAncestorOf(client->childAt(inClient)));
 }
 
 void TestWindowLook::treeReadable_data()
