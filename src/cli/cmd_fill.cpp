@@ -1,15 +1,14 @@
 // billprint fill: opens a template for filling in without showing a window,
 // enters the given values as a user would, lets the filling-in rules run and
 // prints what every field shows as JSON (or the filled bill into a PDF).
-#include "core/database.h"
 #include "commandline.h"
+#include "core/calibration.h"
+#include "core/database.h"
+#include "core/pdfoutput.h"
 #include "fillsession.h"
 #include "options.h"
-#include "print/calibration.h"
-#include "print/printersettings.h"
-#include "print/printread.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QPair>
 
 namespace cli {
@@ -33,6 +32,50 @@ bool splitSetting(const QString &setting, QPair<QString, QString> &kv)
         return false;
     kv = {setting.left(eq), setting.mid(eq + 1)};
     return true;
+}
+
+// Opens the template, enters the settings, prints the PDF when asked and
+// the JSON; returns the exit status.
+int fillAndPrint(AppState &state, const QString &name, const QList<QPair<QString, QString>> &settings,
+                 const Options &o)
+{
+    FillSession session(state);
+    if (Status s = session.open(name); !s) {
+        err(QStringLiteral("billprint: cannot open the template: %1\n").arg(s.message));
+        return ExitCannotOpen;
+    }
+    for (const auto &[key, value] : settings) {
+        const Status entered = session.enter(key, value);
+        if (entered.error == ExitCannotPrint) {
+            err(QStringLiteral("billprint: the bill cannot be printed as filled: %1\n").arg(entered.message));
+            return ExitCannotPrint;
+        }
+        if (!entered)
+            return usage(entered.message);
+    }
+    if (o.has(QStringLiteral("pdf"))) {
+        // Never a page the window would refuse: every problem is named.
+        const QList<BillProblem> problems = session.document().problems();
+        if (!problems.isEmpty()) {
+            for (const BillProblem &p : problems)
+                err(QStringLiteral("billprint: the bill cannot be printed as filled: field %1: %2\n")
+                        .arg(p.key, p.message));
+            return ExitCannotPrint;
+        }
+        // Only when asked: the calibration stored for the PDF choice.
+        const QTransform calibration =
+            o.has(QStringLiteral("calibrated"))
+                ? CalibrationStore(state.DbConnection).inForce(calibration::pdfPrinterName()).transform()
+                : QTransform();
+        const Status printed = PrintItemsToPdf(BuildPrintItems(session.document()),
+                                               o.value(QStringLiteral("pdf")), calibration);
+        if (!printed) {
+            err(QStringLiteral("billprint: cannot print the bill: %1\n").arg(printed.message));
+            return ExitCannotOpen;
+        }
+    }
+    out(QString::fromUtf8(session.json(name)));
+    return ExitOk;
 }
 
 } // namespace
@@ -62,7 +105,7 @@ int runFill(const QStringList &args)
     if (o.has(QStringLiteral("calibrated")) && !o.has(QStringLiteral("pdf")))
         return usage(QStringLiteral("--calibrated needs --pdf"));
 
-    // The same widgets as the window, none of them shown.
+    // Fonts and the PDF writer need the GUI part of Qt, never a window.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // Keep stderr for this command's own messages, not the platform's chatter.
@@ -71,7 +114,7 @@ int runFill(const QStringList &args)
     int argc = 1;
     char program[] = "billprint";
     char *argv[] = {program, nullptr};
-    QApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
 
     AppState state;
     StartUp(state, o.value(QStringLiteral("db")), QCoreApplication::applicationDirPath());
@@ -79,34 +122,7 @@ int runFill(const QStringList &args)
         err(QStringLiteral("billprint: cannot open the database: %1\n").arg(state.DatabaseError));
         return ExitCannotOpen;
     }
-    int status = ExitOk;
-    {
-        FillSession session(state);
-        QString why;
-        if (!session.open(name, why)) {
-            err(QStringLiteral("billprint: cannot open the template: %1\n").arg(why));
-            status = ExitCannotOpen;
-        }
-        for (int i = 0; status == ExitOk && i < settings.size(); ++i) {
-            if (!session.enter(settings.at(i).first, settings.at(i).second, why))
-                status = usage(why);
-        }
-        if (status == ExitOk && o.has(QStringLiteral("pdf"))) {
-            // Only when asked: the calibration stored for the PDF choice.
-            const QTransform calibration =
-                o.has(QStringLiteral("calibrated"))
-                    ? CalibrationStore(state.DbConnection).inForce(PrinterSettings::PdfChoice()).transform()
-                    : QTransform();
-            const PrintStatus printed = PrintBillToPdf(state.Registry, session.controls(),
-                                                       o.value(QStringLiteral("pdf")), calibration);
-            if (!printed.ok()) {
-                err(QStringLiteral("billprint: cannot print the bill: %1\n").arg(printed.description));
-                status = 1; // a failure of its own, neither usage nor opening
-            }
-        }
-        if (status == ExitOk)
-            out(QString::fromUtf8(session.json(name)));
-    }
+    const int status = fillAndPrint(state, name, settings, o);
     CloseDatabase(state);
     return status;
 }

@@ -34,7 +34,7 @@ static void attachCommands(MDIMain &window)
     QObject::connect(&window, &MDIMain::printRequested, &window, [&window] {
         // The preview covers the workspace between the toolbar and the
         // status bar, and follows it when the window changes size.
-        PrintPreview::Open(window.state(), window.controls(), window.centralWidget());
+        PrintPreview::Open(window.state(), window.centralWidget());
     });
     QObject::connect(&window, &MDIMain::setupItemClicked, &window, [&window](int index) {
         if (index == 0)

@@ -4,7 +4,7 @@
 namespace cli {
 
 // Exit statuses of the subcommands.
-enum Exit { ExitOk = 0, ExitUsage = 2, ExitCannotOpen = 3 };
+enum Exit { ExitOk = 0, ExitUsage = 2, ExitCannotOpen = 3, ExitCannotPrint = 4 };
 
 // Entry point of the program: the window without arguments, or one of the
 // subcommands. Returns the process exit status.

@@ -1,6 +1,7 @@
 #pragma once
 // The program's shared state: what every window and module reads, owned by
 // Main and handed on by reference. A test builds its own instance.
+#include "core/billdocument.h"
 #include "core/fieldregistry.h"
 #include <QList>
 #include <QRect>
@@ -40,8 +41,10 @@ struct AppState {
     QStringList MenuNames;
     QList<qint16> MenuCounts;
 
-    // The template open on the bill surface
+    // The template open on the bill surface: its records, and the bill being
+    // filled in on it (the field controls are views of it).
     FieldRegistry Registry;
+    BillDocument Bill;
     TreeSelection SelectedClass;
     TreeSelection SelectedBill;
 

@@ -47,7 +47,7 @@ QTransform twipsTransform(double dpiX, double dpiY)
     return QTransform::fromScale(units::twipsToDots(1, dpiX), units::twipsToDots(1, dpiY));
 }
 
-void paint(QPainter &painter, const PrintItems &items)
+void paint(QPainter &painter, const PrintItems &items, bool grayscale)
 {
     painter.save();
     for (qsizetype i = 1; i < items.size(); ++i) {
@@ -56,7 +56,12 @@ void paint(QPainter &painter, const PrintItems &items)
             continue;
         const QFont font = printFont(item.size);
         painter.setFont(font);
-        painter.setPen(colourFromValue(item.colour));
+        QColor colour = colourFromValue(item.colour);
+        if (grayscale) {
+            const int g = qGray(colour.rgb());
+            colour = QColor(g, g, g);
+        }
+        painter.setPen(colour);
         const double ascent = QFontMetricsF(font).ascent();
         painter.drawText(QPointF(item.left, item.top + ascent), item.text);
     }

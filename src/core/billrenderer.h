@@ -31,6 +31,8 @@ QTransform twipsTransform(double dpiX, double dpiY);
 // Paints items 1 onward, each with the top-left of its text cell at
 // (left, top). Items without text or with a size below 1 are skipped.
 // The painter's state is restored afterwards.
-void paint(QPainter &painter, const PrintItems &items);
+// With `grayscale`, colours are painted as their shade of grey (a
+// monochrome job).
+void paint(QPainter &painter, const PrintItems &items, bool grayscale = false);
 
 } // namespace BillRenderer

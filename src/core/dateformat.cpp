@@ -1,5 +1,7 @@
 #include "core/dateformat.h"
 
+#include <QDate>
+
 namespace dateformat {
 
 namespace {
@@ -215,6 +217,23 @@ std::optional<QString> FormatDate(const QString &styleCode, const QString &digit
     if (!isDigitString(digits))
         return std::nullopt;
     return FormatDate(parseDateStyle(styleCode), digits);
+}
+
+bool isRealDate(const DateStyle &style, const QString &digits)
+{
+    if (!isDigitString(digits))
+        return false;
+    switch (style.order) {
+    case 1: return true;
+    case 2: return digits.toInt() >= 1 && digits.toInt() <= 12;
+    case 3: return digits.toInt() >= 1 && digits.toInt() <= 31;
+    case 4:
+    case 5:
+    case 6:
+        return digits.size() == 8
+               && QDate(digits.left(4).toInt(), digits.mid(4, 2).toInt(), digits.right(2).toInt()).isValid();
+    default: return true;
+    }
 }
 
 } // namespace dateformat

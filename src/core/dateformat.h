@@ -72,4 +72,10 @@ QString FormatDay(const QString &d, int code);
 std::optional<QString> FormatDate(const QString &styleCode, const QString &digits);
 QString FormatDate(const DateStyle &style, const QString &digits);
 
+// True when the digits name a date that exists, as the style reads them:
+// year-month-day orders need eight digits of a real calendar day (20260230
+// is no date); a month alone is 1 to 12, a day alone 1 to 31; a year alone
+// is any. False for digits that are not a digit string.
+bool isRealDate(const DateStyle &style, const QString &digits);
+
 } // namespace dateformat

@@ -1,7 +1,9 @@
 #include "core/printitems.h"
-#include "core/moneylayout.h"
-#include "core/units.h"
+#include "core/billdocument.h"
 #include "core/billrenderer.h"
+#include "core/moneylayout.h"
+#include "core/propvalue.h"
+#include "core/units.h"
 #include <QLoggingCategory>
 #include <QRegularExpression>
 #include <optional>
@@ -10,96 +12,32 @@ Q_LOGGING_CATEGORY(lcPrintItems, "billprint.print.items")
 
 namespace {
 
-enum Key : int {
-    KeyName = 0,
-    KeyLeft = 1,
-    KeyTop = 2,
-    KeyWidth = 3,
-    KeyHeight = 4,
-    KeyFontSize = 5,
-    KeyFontColour = 8,
-    KeyStartUnit = 20,
-    KeySignUnit = 21,
-    KeySign = 22,
-    KeyEmptyAfterPrint = 31,
-    KeyFirstColumn = 100,
-};
-
-// Font size of a printed field that names none.
-constexpr int DefaultFontSize = 9;
-// Largest font size a print item holds.
-constexpr int MaxFontSize = 32767;
 // Gap between the currency sign and the field when no column is free for it.
 constexpr int SignGap = 50;
 
 bool isBlank(const QString &s) { return s.trimmed().isEmpty(); }
 
-// A whole number from a text that must be numeric.
-std::optional<qint32> strictWhole(const QString &text)
-{
-    bool ok = false;
-    const double v = text.trimmed().toDouble(&ok);
-    if (!ok)
-        return std::nullopt;
-    return qint32(units::roundHalfEven(v));
-}
+qint32 roundedTwips(double v) { return qint32(units::roundHalfEven(v)); }
 
-// The number a text starts with, 0 when it starts with none.
-double leadingNumber(const QString &text)
-{
-    static const QRegularExpression re(QStringLiteral("^\\s*[-+]?(\\d+\\.?\\d*|\\.\\d+)"));
-    const QRegularExpressionMatch m = re.match(text);
-    return m.hasMatch() ? m.captured(0).trimmed().toDouble() : 0.0;
-}
-
-qint32 leadingWhole(const QString &text) { return qint32(units::roundHalfEven(leadingNumber(text))); }
+qint32 leadingWhole(const QString &text) { return qint32(propvalue::whole(text)); }
 
 // What every printed field needs: position, font size and colour.
 struct PrintedField {
     qint32 left = 0;
     qint32 top = 0;
-    qint16 size = DefaultFontSize;
+    qint16 size = 9;
     qint32 colour = 0;
 
+    explicit PrintedField(const TemplateField &f)
+        : left(f.rect.left()), top(f.rect.top()), size(qint16(f.printSize())),
+          colour(qint32(f.fontColour.value_or(0)))
+    {
+    }
     PrintItem item(qint32 atLeft, const QString &text) const
     {
         return PrintItem{atLeft, top, colour, size, text};
     }
 };
-
-std::optional<PrintedField> readPrintedField(const PropertyList &props)
-{
-    const PropertyEntry *left = findEntry(props, KeyLeft);
-    const PropertyEntry *top = findEntry(props, KeyTop);
-    if (!left || !top)
-        return std::nullopt;
-    const auto l = strictWhole(left->value);
-    const auto t = strictWhole(top->value);
-    if (!l || !t)
-        return std::nullopt;
-    PrintedField f;
-    f.left = *l;
-    f.top = *t;
-    // A size below one point cannot be set on the drawing surface; the text
-    // is then printed in the surface's own size rather than lost.
-    if (const PropertyEntry *e = findEntry(props, KeyFontSize)) {
-        const qint32 size = leadingWhole(e->value);
-        if (size >= 1)
-            f.size = qint16(qMin(size, qint32(MaxFontSize)));
-    }
-    if (const PropertyEntry *e = findEntry(props, KeyFontColour))
-        f.colour = leadingWhole(e->value);
-    return f;
-}
-
-qint32 roundedTwips(double v) { return qint32(units::roundHalfEven(v)); }
-
-void addBill(const PropertyList &props, PrintItem &bill)
-{
-    bill.left = leadingWhole(entryValue(props, KeyWidth));
-    bill.top = leadingWhole(entryValue(props, KeyHeight));
-    bill.text = entryValue(props, KeyName);
-}
 
 void addSingle(const PrintedField &f, const QString &v, PrintItems &out)
 {
@@ -107,13 +45,11 @@ void addSingle(const PrintedField &f, const QString &v, PrintItems &out)
         out.append(f.item(f.left, v));
 }
 
-void addText(const PrintedField &f, const FieldShown &shown, PrintItems &out)
+void addText(const PrintedField &f, const QString &all, const QStringList &broken, PrintItems &out)
 {
-    if (isBlank(shown.textAll))
+    if (isBlank(all))
         return;
-    QStringList lines = shown.lines;
-    if (lines.isEmpty())
-        lines = shown.textAll.split(QLatin1Char('\n'));
+    const QStringList lines = broken.isEmpty() ? all.split(QLatin1Char('\n')) : broken;
     const double h = BillRenderer::lineHeight(f.size);
     PrintItem item = f.item(f.left, lines.first());
     out.append(item);
@@ -124,33 +60,13 @@ void addText(const PrintedField &f, const FieldShown &shown, PrintItems &out)
     }
 }
 
-// Column positions of a money field: the first entry with a key of 100 or
-// more is the fen column, each next one the column to its left.
-QList<qint32> columnPositions(const PropertyList &props)
-{
-    QList<qint32> p;
-    for (const PropertyEntry &e : props)
-        if (e.key >= KeyFirstColumn)
-            p.append(leadingWhole(e.value));
-    return p;
-}
-
-// True when a control's columns (leftmost first) stand side by side.
-bool columnsSideBySide(const QList<int> &leftmostFirst)
-{
-    for (qsizetype i = 1; i < leftmostFirst.size(); ++i)
-        if (leftmostFirst.at(i) <= leftmostFirst.at(i - 1))
-            return false;
-    return true;
-}
-
 // Left edge of a sign whose last character stands in the column at `column`.
 qint32 signInColumn(const PrintedField &f, qint32 column, const QString &sign)
 {
     return roundedTwips(column + f.left - BillRenderer::textWidth(sign.chopped(1), f.size));
 }
 
-void addMoneyColumns(const PrintedField &f, const QString &n, const QList<qint32> &p,
+void addMoneyColumns(const PrintedField &f, const QString &n, const QList<int> &p,
                      const QString &sign, PrintItems &out)
 {
     if (p.isEmpty()) {
@@ -174,43 +90,32 @@ void addMoneyColumns(const PrintedField &f, const QString &n, const QList<qint32
     }
 }
 
-void addEmptyMoneySign(const PrintedField &f, const PropertyList &props, const QList<qint32> &p,
+void addEmptyMoneySign(const PrintedField &f, const TemplateField &field, const QList<int> &p,
                        PrintItems &out)
 {
-    const QString start = entryValue(props, KeyStartUnit);
-    const QString unit = entryValue(props, KeySignUnit);
-    const QString sign = entryValue(props, KeySign);
-    if (isBlank(start) || isBlank(unit) || isBlank(sign) || p.isEmpty())
+    if (isBlank(field.startUnit) || isBlank(field.signUnit) || isBlank(field.sign) || p.isEmpty())
         return;
-    qsizetype k = moneyUnitNames().indexOf(unit);
+    qsizetype k = moneyUnitNames().indexOf(field.signUnit);
     if (k < 0)
-        k = qMax(0, leadingWhole(unit));
+        k = qMax(0, leadingWhole(field.signUnit));
     k = qMin(k, p.size() - 1);
-    out.append(f.item(signInColumn(f, p.at(k), sign), sign));
+    out.append(f.item(signInColumn(f, p.at(k), field.sign), field.sign));
 }
 
-void addMoney(const PrintedField &f, const PropertyList &props, const FieldShown &shown,
-              PrintItems &out)
+void addMoney(const PrintedField &f, const TemplateField &field, const QString &digits, PrintItems &out)
 {
-    const QString n = normaliseAmount(shown.moneyDigits);
-    QList<qint32> p = columnPositions(props);
-    // An evenly spaced field stores no positions: its control knows them.
-    // A field that neither stores nor spaces its columns has them all at
-    // its left edge; printing there would stack the digits on each other,
-    // so such a field prints no columns.
-    if (p.isEmpty() && columnsSideBySide(shown.columnX))
-        p = QList<qint32>(shown.columnX.crbegin(), shown.columnX.crend());
+    const QString n = normaliseAmount(digits);
+    const QList<int> p = field.columns.printPositions();
     if (!amountAboveZero(n)) {
-        addEmptyMoneySign(f, props, p, out);
+        addEmptyMoneySign(f, field, p, out);
         return;
     }
-    const QString sign = entryValue(props, KeySign);
-    if (!isBlank(entryValue(props, KeyStartUnit))) {
-        addMoneyColumns(f, n, p, sign, out);
+    if (field.byColumns()) {
+        addMoneyColumns(f, n, p, field.sign, out);
         return;
     }
-    if (!sign.isEmpty())
-        out.append(f.item(roundedTwips(f.left - BillRenderer::textWidth(sign, f.size)), sign));
+    if (!field.sign.isEmpty())
+        out.append(f.item(roundedTwips(f.left - BillRenderer::textWidth(field.sign, f.size)), field.sign));
     out.append(f.item(f.left, n));
 }
 
@@ -257,53 +162,34 @@ bool amountAboveZero(const QString &normalised)
     return false;
 }
 
-PrintItems BuildPrintItems(const FieldRegistry &registry, const ShownReader &shown)
+PrintItems BuildPrintItems(const BillDocument &document)
 {
     PrintItems out;
-    if (registry.isEmpty())
+    if (!document.isOpen())
         return out;
-    out.append(PrintItem{});
-    for (const FieldRecord &record : registry.records()) {
-        const PropertyList &props = record.props();
-        if (props.isEmpty())
+    const BillTemplate &t = document.billTemplate();
+    if (t.isEmpty())
+        return out;
+    PrintItem bill;
+    bill.left = t.width().value_or(0);
+    bill.top = t.height().value_or(0);
+    bill.text = t.name();
+    out.append(bill);
+    for (const TemplateField &field : t.fields()) {
+        if (field.kind < KindCheck || field.kind > KindMoney)
             continue;
-        if (record.kind == KindBill) {
-            addBill(props, out.first());
-            continue;
-        }
-        if (record.kind < KindCheck || record.kind > KindMoney)
-            continue;
-        const std::optional<PrintedField> f = readPrintedField(props);
-        if (!f) {
-            qCWarning(lcPrintItems) << "field of kind" << record.kind << "index" << record.index
-                                    << "has no numeric position; not printed";
+        if (!field.placed) {
+            qCWarning(lcPrintItems) << "field" << field.key << "has no numeric position; not printed";
             continue;
         }
-        const FieldShown v = shown(record);
-        switch (record.kind) {
-        case KindCheck: addSingle(*f, v.check, out); break;
-        case KindDate: addSingle(*f, v.date, out); break;
-        case KindText: addText(*f, v, out); break;
-        case KindMoney: addMoney(*f, props, v, out); break;
+        const PrintedField f(field);
+        switch (field.kind) {
+        case KindCheck: addSingle(f, document.text(field.key), out); break;
+        case KindDate: addSingle(f, document.text(field.key), out); break;
+        case KindText: addText(f, document.text(field.key), document.lines(field.key), out); break;
+        case KindMoney: addMoney(f, field, document.moneyNumber(field.key), out); break;
         default: break;
         }
     }
     return out;
-}
-
-QList<int> SlotsToEmptyAfterPrint(const FieldRegistry &registry)
-{
-    QList<int> found;
-    for (int s = 0; s < registry.count(); ++s) {
-        const FieldRecord &r = registry.at(s);
-        if (r.kind < KindCheck || r.kind > KindMoney)
-            continue;
-        for (const PropertyEntry &e : r.props()) {
-            if (e.key == KeyEmptyAfterPrint && e.value == QStringLiteral("是")) {
-                found.append(s);
-                break;
-            }
-        }
-    }
-    return found;
 }

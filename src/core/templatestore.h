@@ -4,19 +4,14 @@
 // column names quoted, so display texts with quotes, spaces or Chinese work
 // as class and template names.
 #include "core/fieldregistry.h"
+#include "core/result.h"
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <optional>
 
 // Result of a store operation: ok, or an error number with a readable message.
-struct StoreStatus {
-    int error = 0;
-    QString message;
-    bool ok() const { return error == 0; }
-    explicit operator bool() const { return ok(); }
-    static StoreStatus failure(const QString &message, int error = 1) { return {error, message}; }
-};
+using StoreStatus = Status;
 
 struct ClassRow {
     qint64 cKey = 0;

@@ -1,5 +1,7 @@
 #include "fields/checkctl.h"
 
+#include "core/billdocument.h"
+
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
@@ -73,6 +75,10 @@ CheckCtl::CheckCtl(QWidget *parent) : FieldWidget(parent), m_check(new CheckBoxC
 {
     m_check->setObjectName(QStringLiteral("CheckBoxCtl"));
     setInner(m_check);
+    connect(m_check, &QCheckBox::toggled, this, [this](bool on) {
+        if (BillDocument *doc = document())
+            doc->setChecked(fieldKey(), on);
+    });
 }
 
 QString CheckCtl::UserGetCheckCaption() const
@@ -93,7 +99,31 @@ QString CheckCtl::UserGetCheckValue() const
 
 void CheckCtl::UserSetCheckValue(const QString &value)
 {
+    if (BillDocument *doc = document()) {
+        doc->setChecked(fieldKey(), value == TickMark);
+        return;
+    }
     m_check->setChecked(value == TickMark);
+}
+
+void CheckCtl::showValue()
+{
+    if (const BillDocument *doc = document()) {
+        const QSignalBlocker quiet(m_check);
+        m_check->setChecked(doc->isChecked(fieldKey()));
+    }
+}
+
+void CheckCtl::applyField(const TemplateField &f)
+{
+    UserSetCheckCaption(f.name);
+    if (f.fontSize)
+        UserFontSize(*f.fontSize);
+    if (f.fontColour)
+        UserFontColor(*f.fontColour);
+    if (f.backColour)
+        UserBackColor(*f.backColour);
+    UserTextAlign(f.textAlign);
 }
 
 void CheckCtl::UserTextAlign(const QString &align)
@@ -131,9 +161,7 @@ void CheckCtl::UserFontSize(int points)
 {
     if (points <= 0)
         return;
-    QFont f = m_check->font();
-    f.setPointSize(points);
-    m_check->setFont(f);
+    m_check->setFont(fields::screenFont(points, scale()));
 }
 
 void CheckCtl::UserChrLen(int)

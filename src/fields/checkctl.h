@@ -48,12 +48,15 @@ public:
     // value counts as 0.
     void UserAlignment(int alignment);
 
-    void UserEnabled(bool enabled);
+    void UserEnabled(bool enabled) override;
     void UserBackColor(quint32 color);
     void UserFontColor(quint32 color);
     void UserFontSize(int points);
     // Accepted for the common interface; a check box has no length limit.
     void UserChrLen(int length);
+
+    void applyField(const TemplateField &field) override;
+    void showValue() override;
 
     CheckBoxCtl *CheckBox() const { return m_check; }
 

@@ -1,5 +1,6 @@
 #include "fields/datectl.h"
 
+#include "core/billdocument.h"
 #include "core/dateformat.h"
 
 DateCtl::DateCtl(QWidget *parent) : FieldWidget(parent), m_box(new FieldTextBox(this))
@@ -9,9 +10,9 @@ DateCtl::DateCtl(QWidget *parent) : FieldWidget(parent), m_box(new FieldTextBox(
     m_box->setAcceptsReturn(false);
     setInner(m_box);
     connect(m_box, &FieldTextBox::characterKey, this, [this](const QString &text) {
-        m_typedText = m_box->toPlainText() + text;
+        m_typedText = m_box->text() + text;
     });
-    connect(m_box, &QPlainTextEdit::textChanged, this, &DateCtl::onTextChanged);
+    connect(m_box, &FieldTextBox::textEdited, this, &DateCtl::onEdited);
 }
 
 DateCtl::~DateCtl()
@@ -21,13 +22,48 @@ DateCtl::~DateCtl()
     m_typedText.clear();
 }
 
-void DateCtl::onTextChanged()
+void DateCtl::onEdited()
 {
-    const QString text = m_box->toPlainText();
+    const QString text = m_box->text();
+    if (BillDocument *doc = document()) {
+        doc->setDateText(fieldKey(), text);
+        return; // the document announces the change; showValue follows
+    }
     if (text == m_lastText)
         return;
     m_lastText = text;
     emit DTBChange();
+}
+
+void DateCtl::showValue()
+{
+    const BillDocument *doc = document();
+    if (!doc)
+        return;
+    const QString text = doc->text(fieldKey());
+    if (m_box->text() != text) {
+        m_box->setText(text);
+        m_box->moveCursor(QTextCursor::End);
+    }
+    setProblem(doc->isNoSuchDate(fieldKey()) ? QStringLiteral("没有这个日期：%1").arg(text) : QString());
+    if (text != m_lastText) {
+        m_lastText = text;
+        emit DTBChange();
+    }
+}
+
+void DateCtl::applyField(const TemplateField &f)
+{
+    UserToolTip(f.name);
+    UserFontSize(f.printSize());
+    if (f.hasCharLength)
+        UserChrLen(f.charLength);
+    if (f.fontColour)
+        UserFontColor(*f.fontColour);
+    if (f.backColour)
+        UserBackColor(*f.backColour);
+    if (f.code)
+        UserSetDateStyle(*f.code);
 }
 
 void DateCtl::UserSetDateStyle(const QString &code)
@@ -56,14 +92,18 @@ QString DateCtl::UserGetDateNumber() const
 
 QString DateCtl::UserGetDateTextBox() const
 {
-    return m_box->toPlainText();
+    return m_box->text();
 }
 
 void DateCtl::UserSetDateTextBox(const QString &text)
 {
-    if (text == m_box->toPlainText())
+    if (BillDocument *doc = document()) {
+        doc->setDateText(fieldKey(), text);
         return;
-    m_box->setPlainText(text);
+    }
+    if (text == m_box->text())
+        return;
+    m_box->setText(text);
     m_box->moveCursor(QTextCursor::End);
 }
 
@@ -90,9 +130,7 @@ void DateCtl::UserFontSize(int points)
 {
     if (points <= 0)
         return;
-    QFont f = m_box->font();
-    f.setPointSize(points);
-    m_box->setFont(f);
+    m_box->setFont(fields::screenFont(points, scale()));
 }
 
 void DateCtl::UserChrLen(int length)

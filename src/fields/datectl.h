@@ -20,12 +20,15 @@ public:
     QString UserGetDateTextBox() const;
     void UserSetDateTextBox(const QString &text);
 
-    void UserEnabled(bool enabled);
+    void UserEnabled(bool enabled) override;
     void UserBackColor(quint32 color);
     void UserFontColor(quint32 color);
     void UserFontSize(int points);
     void UserChrLen(int length);
     void UserToolTip(const QString &tip);
+
+    void applyField(const TemplateField &field) override;
+    void showValue() override;
 
     QString DateStyleCode() const { return m_styleCode; }
     // The box's text followed by the character of the last key pressed in it.
@@ -37,7 +40,7 @@ signals:
     void DTBChange();
 
 private:
-    void onTextChanged();
+    void onEdited();
 
     FieldTextBox *m_box;
     QString m_styleCode;

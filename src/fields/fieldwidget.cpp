@@ -1,13 +1,13 @@
 #include "fields/fieldwidget.h"
 
+#include "core/billdocument.h"
+#include "core/billrenderer.h"
 #include "core/units.h"
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QMimeData>
 #include <QMouseEvent>
-#include <QTextBlock>
-#include <QTextLayout>
+#include <QPainter>
 
 namespace fields {
 
@@ -118,105 +118,16 @@ std::optional<Qt::Alignment> textAlignOf(const QString &text)
     return std::nullopt;
 }
 
+QFont screenFont(int sizePoints, double scale)
+{
+    QFont f(BillRenderer::fontFamily());
+    f.setPointSizeF(qMax(1, sizePoints) * scale);
+    f.setHintingPreference(QFont::PreferNoHinting);
+    f.setKerning(false);
+    return f;
+}
+
 } // namespace fields
-
-// --- FieldTextBox ---------------------------------------------------------
-
-FieldTextBox::FieldTextBox(QWidget *parent) : QPlainTextEdit(parent)
-{
-    setFrameShape(QFrame::NoFrame);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    setTabChangesFocus(true);
-}
-
-QStringList FieldTextBox::displayedLines(int width) const
-{
-    // Laid out afresh with the document's own options at the given width
-    // (the box has no frame, scroll bars or margins), so the answer does not
-    // depend on whether the box has been shown since its last resize.
-    const QTextDocument *doc = document();
-    const qreal lineWidth = qMax<qreal>(1.0, width - 2 * doc->documentMargin());
-    QStringList lines;
-    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
-        const QString text = block.text();
-        QTextLayout layout(text, doc->defaultFont());
-        layout.setTextOption(doc->defaultTextOption());
-        layout.beginLayout();
-        int count = 0;
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-            line.setLineWidth(lineWidth);
-            lines << text.mid(line.textStart(), line.textLength());
-            ++count;
-        }
-        layout.endLayout();
-        if (count == 0)
-            lines << QString();
-    }
-    if (lines.isEmpty())
-        lines << QString();
-    return lines;
-}
-
-int FieldTextBox::roomFor(int selectedLength) const
-{
-    return m_maxLength - (toPlainText().size() - selectedLength);
-}
-
-void FieldTextBox::keyPressEvent(QKeyEvent *event)
-{
-    const bool isReturn = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    QString text = event->text();
-    if (event->key() == Qt::Key_Backspace)
-        text = QString(QChar(8));
-    else if (isReturn)
-        text = QString(QChar(13));
-    if (!text.isEmpty())
-        emit characterKey(text);
-    if (isReturn && !m_acceptsReturn) {
-        event->ignore();
-        return;
-    }
-    const bool inserts = isReturn || (!text.isEmpty() && text.at(0).isPrint());
-    if (inserts && m_maxLength > 0
-        && roomFor(int(textCursor().selectedText().size())) < (isReturn ? 1 : text.size())) {
-        event->accept();
-        return;
-    }
-    QPlainTextEdit::keyPressEvent(event);
-}
-
-void FieldTextBox::insertFromMimeData(const QMimeData *source)
-{
-    if (m_maxLength <= 0 || !source->hasText()) {
-        QPlainTextEdit::insertFromMimeData(source);
-        return;
-    }
-    QString text = source->text();
-    if (!m_acceptsReturn)
-        text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    const int room = roomFor(int(textCursor().selectedText().size()));
-    textCursor().insertText(text.left(qMax(0, room)));
-}
-
-void FieldTextBox::inputMethodEvent(QInputMethodEvent *event)
-{
-    if (event->commitString().isEmpty()) {
-        QPlainTextEdit::inputMethodEvent(event);
-        return;
-    }
-    emit characterKey(event->commitString());
-    if (m_maxLength <= 0) {
-        QPlainTextEdit::inputMethodEvent(event);
-        return;
-    }
-    const int room = qMax(0, roomFor(int(textCursor().selectedText().size())));
-    QInputMethodEvent cut(event->preeditString(), event->attributes());
-    cut.setCommitString(event->commitString().left(room), event->replacementStart(),
-                        event->replacementLength());
-    QPlainTextEdit::inputMethodEvent(&cut);
-}
 
 // --- FieldWidget ----------------------------------------------------------
 
@@ -224,6 +135,67 @@ FieldWidget::FieldWidget(QWidget *parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::ClickFocus);
     setMouseTracking(true);
+}
+
+namespace {
+
+// The red edge and corner of a field that cannot print as it stands. It lies
+// over the field and lets the mouse through.
+class ProblemMark : public QWidget
+{
+public:
+    explicit ProblemMark(QWidget *parent) : QWidget(parent)
+    {
+        setObjectName(QStringLiteral("ProblemMark"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        const QColor red(220, 0, 0);
+        p.setPen(QPen(red, 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+        const int s = qMin(10, qMin(width(), height()));
+        p.setPen(Qt::NoPen);
+        p.setBrush(red);
+        p.drawPolygon(QPolygon({QPoint(width() - s, height()), QPoint(width(), height()),
+                                QPoint(width(), height() - s)}));
+    }
+};
+
+} // namespace
+
+void FieldWidget::setProblem(const QString &message)
+{
+    if (message == m_problem)
+        return;
+    m_problem = message;
+    if (!m_mark)
+        m_mark = new ProblemMark(this);
+    m_mark->setGeometry(rect());
+    m_mark->setToolTip(message);
+    m_mark->setVisible(!message.isEmpty());
+    m_mark->raise();
+    setToolTip(message.isEmpty() ? QString() : message);
+}
+
+void FieldWidget::bind(BillDocument *document, const QString &key)
+{
+    if (m_valueConnection)
+        disconnect(m_valueConnection);
+    m_document = document;
+    m_key = key;
+    if (document) {
+        m_valueConnection = connect(document, &BillDocument::valueChanged, this, [this](const QString &k) {
+            if (k == m_key)
+                showValue();
+        });
+        showValue();
+    }
 }
 
 QSize FieldWidget::FieldSize() const
@@ -252,6 +224,8 @@ void FieldWidget::resizeEvent(QResizeEvent *event)
 {
     if (m_inner)
         m_inner->setGeometry(rect());
+    if (m_mark)
+        m_mark->setGeometry(rect());
     QWidget::resizeEvent(event);
 }
 

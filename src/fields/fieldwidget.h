@@ -3,7 +3,10 @@
 // control stretched over the field, the field's size in twips, the mouse and
 // key events of the field's own surface (used by design mode), and the
 // switch between a live field and an inert one.
-#include <QPlainTextEdit>
+#include "core/billdocument.h"
+#include "fields/fieldtextbox.h"
+
+#include <QPointer>
 #include <QWidget>
 #include <optional>
 
@@ -31,44 +34,46 @@ std::optional<Qt::Alignment> textAlignOf(const QString &text);
 
 } // namespace fields
 
-// Multi-line plain text box without border or scroll bars, used inside the
-// text and date fields. A maximum length above 0 stops typing and pasting
-// beyond it; text set by the program is not cut.
-class FieldTextBox : public QPlainTextEdit
-{
-    Q_OBJECT
-public:
-    explicit FieldTextBox(QWidget *parent = nullptr);
+class BillDocument;
+struct TemplateField;
 
-    void setMaxLength(int length) { m_maxLength = length < 0 ? 0 : length; }
-    int maxLength() const { return m_maxLength; }
-    void setAcceptsReturn(bool on) { m_acceptsReturn = on; }
-
-    // The text as the box lays it out in its font at the given width in
-    // pixels: one entry per displayed line, soft wraps included; one empty
-    // entry for an empty box.
-    QStringList displayedLines(int width) const;
-
-signals:
-    // A key with a character goes down, before the box takes it.
-    void characterKey(const QString &text);
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-    void insertFromMimeData(const QMimeData *source) override;
-    void inputMethodEvent(QInputMethodEvent *event) override;
-
-private:
-    int roomFor(int selectedLength) const;
-
-    int m_maxLength = 0;
-    bool m_acceptsReturn = true;
-};
-
+// Every field control: a view of one field of a bill document. It shows the
+// field's value and turns the user's keys and clicks into edits of the
+// document; the document's change notifications bring the value back. A
+// control that is not bound to a document keeps its value itself.
 class FieldWidget : public QWidget
 {
     Q_OBJECT
 public:
+    // Shows the field with this key of the document from now on (nullptr:
+    // stand alone). The value is shown at once.
+    void bind(BillDocument *document, const QString &key);
+    BillDocument *document() const { return m_document; }
+    QString fieldKey() const { return m_key; }
+
+    // Takes the look the template asks for: caption, fonts, colours, lengths
+    // and, for a money field, its columns. Place and size are the opener's.
+    virtual void applyField(const TemplateField &field) = 0;
+    // Live for filling in, inert in design mode.
+    virtual void UserEnabled(bool enabled) = 0;
+    // The field's value into the control; called when the document says the
+    // value changed.
+    virtual void showValue() = 0;
+
+    // The widget that takes the keys when the field is a Tab stop.
+    virtual QWidget *keyboardTarget() const { return m_inner ? m_inner : const_cast<FieldWidget *>(this); }
+
+    // Marks the field as one that cannot print as it stands (a text longer
+    // than its box, an amount too long for its columns, a date that does not
+    // exist): a red edge and corner over the field, the message as its tip.
+    // An empty message takes the mark away.
+    void setProblem(const QString &message);
+    QString problem() const { return m_problem; }
+
+    // Pixels per screen pixel at 100 % (1.0) for fonts and columns.
+    void setScale(double scale) { m_scale = scale; }
+    double scale() const { return m_scale; }
+
     // The field's width and height in twips (also before it is shown).
     QSize FieldSize() const;
     // False while the field is inert (design mode): its inner control is
@@ -98,7 +103,26 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
+    // True while this control writes its own edit into the document, so
+    // that the change coming back does not disturb the caret.
+    bool m_writing = false;
+
 private:
     QWidget *m_inner = nullptr;
     bool m_live = true;
+    QPointer<BillDocument> m_document;
+    QString m_key;
+    QMetaObject::Connection m_valueConnection;
+    double m_scale = 1.0;
+    QString m_problem;
+    QWidget *m_mark = nullptr;
 };
+
+namespace fields {
+
+// The font a field is shown in: the printing face at the field's printed
+// size, scaled for the screen, without hinting so that widths follow the
+// paper's.
+QFont screenFont(int sizePoints, double scale);
+
+} // namespace fields

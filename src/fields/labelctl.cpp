@@ -1,5 +1,7 @@
 #include "fields/labelctl.h"
 
+#include "core/billtemplate.h"
+
 #include <QLabel>
 
 LabelCtl::LabelCtl(QWidget *parent) : FieldWidget(parent), m_label(new QLabel(this))
@@ -55,11 +57,20 @@ void LabelCtl::UserFontSize(int points)
 {
     if (points <= 0)
         return;
-    QFont f = m_label->font();
-    f.setPointSize(points);
-    m_label->setFont(f);
+    m_label->setFont(fields::screenFont(points, scale()));
 }
 
 void LabelCtl::UserChrLen(int)
 {
+}
+
+void LabelCtl::applyField(const TemplateField &f)
+{
+    UserSetLabelCaption(f.name);
+    if (f.fontSize)
+        UserFontSize(*f.fontSize);
+    if (f.fontColour)
+        UserFontColor(*f.fontColour);
+    if (f.backColour)
+        UserBackColor(*f.backColour);
 }

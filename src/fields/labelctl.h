@@ -16,13 +16,16 @@ public:
     // "左", "中" or "右"; any other text leaves the alignment as it is.
     void UserTextAlign(const QString &align);
 
-    void UserEnabled(bool enabled);
+    void UserEnabled(bool enabled) override;
     void UserBackColor(quint32 color);
     void UserFontColor(quint32 color);
     void UserFontSize(int points);
     // Accepted for the common interface; a label has no length limit.
     void UserChrLen(int length);
 
+    void applyField(const TemplateField &field) override;
+    // A label holds no value.
+    void showValue() override {}
     QLabel *labelControl() const { return m_label; }
 
 private:

@@ -1,8 +1,8 @@
 #include "fields/moneyctl.h"
-#include "core/units.h"
-#include "core/amountwords.h"
-#include "fields/fieldwidget.h"
+#include "core/billdocument.h"
 #include "core/moneylayout.h"
+#include "core/moneyvalue.h"
+#include "core/units.h"
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,18 +14,14 @@ namespace {
 
 const QString WholeAmountTip = QStringLiteral("金额");
 
-int twips(qreal pixels)
-{
-    return int(units::pixelsToTwips(qRound(pixels)));
-}
-
 } // namespace
 
 MoneyCtl::MoneyCtl(QWidget *parent)
-    : QWidget(parent)
+    : FieldWidget(parent)
 {
-    setFocusPolicy(Qt::ClickFocus);
-    setMouseTracking(true);
+    // A stop of its own in the Tab order: entered with Tab it takes the
+    // whole amount; its columns are reached with the mouse.
+    setFocusPolicy(Qt::StrongFocus);
     resize(units::twipsToPixels(qRound(m_fieldWidth)), units::twipsToPixels(qRound(m_fieldHeight)));
     m_font = font();
     m_txtCol.append(newColumn());
@@ -60,6 +56,8 @@ QLineEdit *MoneyCtl::newColumn()
     column->setReadOnly(m_editMode);
     column->setCursor(m_editMode ? Qt::SizeHorCursor : Qt::IBeamCursor);
     column->setEnabled(m_inputEnabled);
+    column->setFocusPolicy(Qt::ClickFocus);
+    column->setContextMenuPolicy(Qt::NoContextMenu);
     column->installEventFilter(this);
     connect(column, &QLineEdit::textChanged, this, [this, column] { onColumnEdited(column); });
     return column;
@@ -82,9 +80,77 @@ void MoneyCtl::onColumnEdited(QLineEdit *column)
     const int index = int(m_txtCol.indexOf(column));
     if (index < 0)
         return;
+    if (BillDocument *doc = document()) {
+        doc->setColumn(fieldKey(), index, column->text());
+        return; // the document announces the change; showValue follows
+    }
     if (index < m_columnText.size())
         m_columnText[index] = column->text();
     emit TChange();
+}
+
+bool MoneyCtl::singleBox() const
+{
+    return m_styleCode == 1 || (m_columnCount == 1 && !m_byColumns);
+}
+
+void MoneyCtl::showValue()
+{
+    const BillDocument *doc = document();
+    if (!doc)
+        return;
+    const QString key = fieldKey();
+    const QStringList texts = doc->columns(key);
+    for (int i = 0; i < m_txtCol.size(); ++i) {
+        QLineEdit *column = m_txtCol.at(i);
+        if (column->text() != texts.value(i)) {
+            const QSignalBlocker quiet(column);
+            column->setText(texts.value(i));
+        }
+        if (i < m_columnText.size())
+            m_columnText[i] = texts.value(i);
+    }
+    const QString over = doc->overflowOf(key);
+    if (!over.isEmpty())
+        setProblem(QStringLiteral("金额 %1 超出了这一栏的 %2 位，无法打印").arg(over).arg(m_columnCount));
+    else if (!doc->amount(key))
+        setProblem(QStringLiteral("这不是金额：%1").arg(texts.value(0)));
+    else
+        setProblem(QString());
+    // Every change of the columns is announced, as typing into one does.
+    emit TChange();
+}
+
+void MoneyCtl::applyField(const TemplateField &f)
+{
+    const MoneyColumns &c = f.columns;
+    UserFontSize(f.printSize());
+    if (f.hasCharLength)
+        UserChrLen(f.charLength);
+    if (f.fontColour)
+        UserFontColor(*f.fontColour);
+    if (f.backColour)
+        UserBackColor(*f.backColour);
+    UserLineColor(c.lineColour);
+    m_byColumns = f.byColumns();
+    m_columnCount = c.count;
+    UnloadColumns();
+    LoadColumns();
+    m_columnWidth = c.columnWidth;
+    m_separatorWidth = c.separatorWidth;
+    m_sameSpacing = c.sameSpacing;
+    m_columnX = c.columnX;
+    m_separatorX = c.separatorX;
+    m_editMode = c.draggable;
+    for (QLineEdit *column : std::as_const(m_txtCol)) {
+        column->setReadOnly(m_editMode);
+        column->setCursor(m_editMode ? Qt::SizeHorCursor : Qt::IBeamCursor);
+    }
+    // A single box takes its amount in its one column, also from Tab.
+    setFocusProxy(singleBox() ? m_txtCol.at(0) : nullptr);
+    m_txtCol.at(0)->setFocusPolicy(singleBox() ? Qt::StrongFocus : Qt::ClickFocus);
+    UserMoneyLineMove();
+    showValue();
 }
 
 // ---- Contents -------------------------------------------------------------
@@ -98,6 +164,10 @@ void MoneyCtl::UserSetMoneyText(const QStringList &texts)
 {
     if (texts.isEmpty())
         return;
+    if (BillDocument *doc = document()) {
+        doc->setColumns(fieldKey(), texts);
+        return;
+    }
     // Columns beyond the given texts are emptied rather than read past the end.
     for (int i = 0; i < m_txtCol.size(); ++i) {
         m_txtCol.at(i)->setText(texts.value(i));
@@ -108,34 +178,26 @@ void MoneyCtl::UserSetMoneyText(const QStringList &texts)
 
 QString MoneyCtl::UserGetMoneyNumber() const
 {
-    QString digits;
-    for (int i = 0; i < m_txtCol.size(); ++i) {
-        const QString text = m_txtCol.at(i)->text();
-        const bool blank = text.trimmed().isEmpty() || !words::IsAmountNumeric(text);
-        digits += blank ? QStringLiteral("0") : m_columnText.value(i);
-    }
-    return digits;
+    QStringList texts;
+    for (const QLineEdit *column : m_txtCol)
+        texts << column->text();
+    return money::number(texts);
 }
 
 QString MoneyCtl::UserGetMoneyToChinese(QString *error) const
 {
-    const words::WordsResult r = words::MoneyToChinese(UserGetMoneyNumber(), 2);
-    if (error)
-        *error = r.ok() || r.status == words::WordsStatus::NotNumeric ? QString() : r.message;
-    return r.text;
+    QStringList texts;
+    for (const QLineEdit *column : m_txtCol)
+        texts << column->text();
+    return money::chinese(texts, singleBox(), error);
 }
 
 QString MoneyCtl::UserGetMoneyToEnglish() const
 {
-    QString typed;
+    QStringList texts;
     for (const QLineEdit *column : m_txtCol)
-        typed += column->text();
-    if (m_styleCode == 1 || typed.contains(QLatin1Char('.')))
-        return words::MoneyToEnglish(typed).text; // one box holding a number
-    // In columns the last two are cents: 1234.56 typed into the columns is
-    // One Thousand ... Dollars And Fifty-Six Cent, not a hundred times that.
-    const QString digits = UserGetMoneyNumber().rightJustified(3, u'0');
-    return words::MoneyToEnglish(digits.chopped(2) + QLatin1Char('.') + digits.right(2)).text;
+        texts << column->text();
+    return money::english(texts, singleBox());
 }
 
 int MoneyCtl::UserGetMoneyFengID(const QString &unit) const
@@ -145,6 +207,10 @@ int MoneyCtl::UserGetMoneyFengID(const QString &unit) const
 
 void MoneyCtl::UserMoneyClear()
 {
+    if (BillDocument *doc = document()) {
+        doc->setColumns(fieldKey(), {});
+        return;
+    }
     for (QLineEdit *column : std::as_const(m_txtCol))
         column->clear();
 }
@@ -169,7 +235,7 @@ void MoneyCtl::UserMoneyColX(const QList<int> &positions)
     for (int i = 0; i < m_txtCol.size(); ++i) {
         m_columnLeft[i] = m_columnX.value(i);
         QLineEdit *column = m_txtCol.at(i);
-        column->move(units::twipsToPixels(m_columnLeft.at(i)), column->y());
+        column->move(units::twipsToPixels(m_columnLeft.at(i), scale()), column->y());
     }
     const QList<int> bars = moneylayout::separatorsBetween(m_columnX, m_columnWidth, m_separatorWidth);
     for (int i = 0; i < bars.size() && i < m_lbCol.size(); ++i) {
@@ -205,8 +271,10 @@ bool MoneyCtl::UserSetMoneyCount(int count, QString *error)
 void MoneyCtl::UserMoneyStartBit(const QString &unit)
 {
     const int position = int(moneylayout::UnitNames().indexOf(unit));
-    if (position >= 0)
+    if (position >= 0) {
         m_columnCount = position + 1;
+        m_byColumns = true;
+    }
     UnloadColumns();
     LoadColumns();
     rereadColumnTexts();
@@ -227,7 +295,7 @@ void MoneyCtl::UserMoneyWidth(int width)
 {
     m_columnWidth = width;
     for (QLineEdit *column : std::as_const(m_txtCol))
-        column->resize(units::twipsToPixels(width), column->height());
+        column->resize(units::twipsToPixels(width, scale()), column->height());
 }
 
 void MoneyCtl::UserMoneySameSpace(bool same)
@@ -265,16 +333,16 @@ void MoneyCtl::MoneyLineReload()
 void MoneyCtl::placeColumn(int column)
 {
     QLineEdit *c = m_txtCol.at(column);
-    c->setGeometry(units::twipsToPixels(m_columnLeft.at(column)), 0,
-                   units::twipsToPixels(m_columnWidth), height());
+    c->setGeometry(units::twipsToPixels(m_columnLeft.at(column), scale()), 0,
+                   units::twipsToPixels(m_columnWidth, scale()), height());
     c->show();
 }
 
 void MoneyCtl::placeSeparator(int separator)
 {
     QLabel *bar = m_lbCol.at(separator);
-    bar->setGeometry(units::twipsToPixels(m_separatorLeft.at(separator)), 0,
-                     units::twipsToPixels(m_separatorWidth), height());
+    bar->setGeometry(units::twipsToPixels(m_separatorLeft.at(separator), scale()), 0,
+                     units::twipsToPixels(m_separatorWidth, scale()), height());
     bar->show();
     bar->raise();
 }
@@ -375,7 +443,7 @@ void MoneyCtl::UserLineWidth(int width)
 {
     m_separatorWidth = width;
     for (QLabel *bar : std::as_const(m_lbCol))
-        bar->resize(units::twipsToPixels(width), bar->height());
+        bar->resize(units::twipsToPixels(width, scale()), bar->height());
     UserMoneyLineMove();
 }
 
@@ -408,6 +476,7 @@ void MoneyCtl::UserToolTip(const QString &)
 void MoneyCtl::UserEnabled(bool enabled)
 {
     m_inputEnabled = enabled;
+    setLive(enabled);
     for (QLineEdit *column : std::as_const(m_txtCol))
         column->setEnabled(enabled);
     for (QLabel *bar : std::as_const(m_lbCol))
@@ -422,37 +491,6 @@ void MoneyCtl::UserEdit(bool edit)
         column->setCursor(edit ? Qt::SizeHorCursor : Qt::IBeamCursor);
     }
     UserEnabled(edit);
-}
-
-void MoneyCtl::HandleColumnKey(int column, int keyCode)
-{
-    QLineEdit *c = m_txtCol.value(column);
-    if (!c)
-        return;
-    const int last = int(m_txtCol.size()) - 1;
-    const int k = (keyCode >= 96 && keyCode <= 105) ? keyCode - 48 : keyCode;
-    if (k >= 48 && k <= 57) {
-        if (m_chrLen <= 1) {
-            c->setText(QString(QChar(k)));
-            c->setCursorPosition(1);
-        }
-        if (column < last && c->cursorPosition() >= m_chrLen)
-            FocusColumn(column + 1, false);
-    } else if (k == 8) {
-        if (c->text().isEmpty() && column > 0)
-            FocusColumn(column - 1, true);
-    } else if (k == 37) {
-        if (column > 0 && c->cursorPosition() == 0)
-            FocusColumn(column - 1, true);
-    } else if (k == 39) {
-        if (column < last && c->cursorPosition() >= m_chrLen)
-            FocusColumn(column + 1, false);
-    } else if (k == 13) {
-        if (column < last)
-            FocusColumn(column + 1, false);
-    }
-    if (column < m_columnText.size())
-        m_columnText[column] = c->text();
 }
 
 void MoneyCtl::FocusColumn(int column, bool atEnd)
@@ -479,7 +517,7 @@ void MoneyCtl::setFieldSizeTwips(double width, double height)
 {
     m_fieldWidth = width;
     m_fieldHeight = height;
-    resize(units::twipsToPixels(qRound64(width)), units::twipsToPixels(qRound64(height)));
+    resize(units::twipsToPixels(qRound64(width), scale()), units::twipsToPixels(qRound64(height), scale()));
     UserMoneySameSpace(m_sameSpacing);
 }
 
@@ -493,46 +531,29 @@ QSizeF MoneyCtl::fieldSizeTwips() const
 
 void MoneyCtl::syncFieldSize() const
 {
-    if (units::twipsToPixels(qRound64(m_fieldWidth)) != width())
-        m_fieldWidth = double(units::pixelsToTwips(width()));
-    if (units::twipsToPixels(qRound64(m_fieldHeight)) != height())
-        m_fieldHeight = double(units::pixelsToTwips(height()));
+    if (units::twipsToPixels(qRound64(m_fieldWidth), scale()) != width())
+        m_fieldWidth = double(units::pixelsToTwips(width(), scale()));
+    if (units::twipsToPixels(qRound64(m_fieldHeight), scale()) != height())
+        m_fieldHeight = double(units::pixelsToTwips(height(), scale()));
 }
 
 void MoneyCtl::resizeEvent(QResizeEvent *event)
 {
-    QWidget::resizeEvent(event);
+    FieldWidget::resizeEvent(event);
     syncFieldSize();
-    UserMoneySameSpace(m_sameSpacing);
-}
-
-void MoneyCtl::mousePressEvent(QMouseEvent *event)
-{
-    emit MouseDown(fields::buttonCode(event->button()), fields::shiftCode(event->modifiers()),
-                   twips(event->position().x()), twips(event->position().y()));
-}
-
-void MoneyCtl::mouseMoveEvent(QMouseEvent *event)
-{
-    emit MouseMove(fields::buttonCode(event->buttons()), fields::shiftCode(event->modifiers()),
-                   twips(event->position().x()), twips(event->position().y()));
-}
-
-void MoneyCtl::mouseReleaseEvent(QMouseEvent *event)
-{
-    emit MouseUp(fields::buttonCode(event->button()), fields::shiftCode(event->modifiers()),
-                 twips(event->position().x()), twips(event->position().y()));
+    // A field of a bill takes its columns from the template; one standing
+    // alone spreads them again over its new width.
+    if (document())
+        UserMoneyLineMove();
+    else
+        UserMoneySameSpace(m_sameSpacing);
 }
 
 void MoneyCtl::keyPressEvent(QKeyEvent *event)
 {
-    // Keys a column passes on (Enter, for one) are not the field's own.
-    if (!hasFocus()) {
-        QWidget::keyPressEvent(event);
+    if (m_amountTyping && hasFocus() && amountKey(event))
         return;
-    }
-    emit KeyDown(fields::keyCode(event), fields::shiftCode(event->modifiers()));
-    event->accept();
+    FieldWidget::keyPressEvent(event);
 }
 
 bool MoneyCtl::eventFilter(QObject *watched, QEvent *event)
@@ -541,9 +562,8 @@ bool MoneyCtl::eventFilter(QObject *watched, QEvent *event)
     if (column < 0)
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {
-    case QEvent::KeyRelease:
-        HandleColumnKey(column, fields::keyCode(static_cast<QKeyEvent *>(event)));
-        return false;
+    case QEvent::KeyPress:
+        return columnKey(column, static_cast<QKeyEvent *>(event));
     case QEvent::MouseButtonPress:
     case QEvent::MouseMove:
     case QEvent::MouseButtonRelease:
@@ -565,13 +585,15 @@ bool MoneyCtl::columnMouse(int column, QEvent *event)
     }
     if (event->type() == QEvent::MouseMove) {
         if (m_dragging)
-            dragColumnTo(column, m_columnLeft.at(column) + twips(e->position().x()));
+            dragColumnTo(column, m_columnLeft.at(column)
+                                     + int(units::pixelsToTwips(qRound(e->position().x()), scale())));
         return m_editMode;
     }
     m_dragging = false;
     m_columnX[column] = m_columnLeft.at(column);
     emit TMouseUp(fields::buttonCode(e->button()), fields::shiftCode(e->modifiers()),
-                  twips(e->position().x()), twips(e->position().y()));
+                  int(units::pixelsToTwips(qRound(e->position().x()), scale())),
+                  int(units::pixelsToTwips(qRound(e->position().y()), scale())));
     return m_editMode;
 }
 
@@ -581,7 +603,7 @@ void MoneyCtl::dragColumnTo(int column, int wanted)
     const int left = moneylayout::clampDrag(wanted, column, m_columnLeft, m_columnWidth, m_fieldWidth);
     m_columnLeft[column] = left;
     QLineEdit *c = m_txtCol.at(column);
-    c->move(units::twipsToPixels(left), c->y());
+    c->move(units::twipsToPixels(left, scale()), c->y());
 
     const int last = int(m_txtCol.size()) - 1;
     auto recentre = [this, last](int j) { // the separator between j and j + 1
@@ -589,7 +611,7 @@ void MoneyCtl::dragColumnTo(int column, int wanted)
         m_separatorLeft[j] = moneylayout::centredSeparator(
             m_columnLeft.at(j), next, m_columnWidth, m_separatorWidth);
         QLabel *bar = m_lbCol.at(j);
-        bar->move(units::twipsToPixels(m_separatorLeft.at(j)), bar->y());
+        bar->move(units::twipsToPixels(m_separatorLeft.at(j), scale()), bar->y());
     };
     if (column < last || column == 0)
         recentre(column);

@@ -10,18 +10,27 @@
 // Button and Shift are masks (1 left, 2 right, 4 middle; 1 Shift, 2 Ctrl,
 // 4 Alt) and key codes are Windows virtual-key codes (13 Enter, 37..40
 // arrows, 48..57 digits, 96..105 keypad digits).
+//
+// Typing: a digit is taken when its key goes down and the caret moves on to
+// the next column; Backspace empties the column (or, in an empty column, the
+// one before it), so it corrects the last digit typed. A pasted amount
+// ("1234.56", "1,234.56", "¥1234.56") fills the columns right-aligned. When
+// the field is entered with Tab it takes the whole amount as a clerk types
+// it (digits, a point, Backspace) and shows it right-aligned, yuan in 元 and
+// fen in 分; a click on a column types column by column.
+#include "fields/fieldwidget.h"
+
 #include <QColor>
 #include <QFont>
 #include <QList>
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
-#include <QWidget>
 
 class QLabel;
 class QLineEdit;
 
-class MoneyCtl : public QWidget {
+class MoneyCtl : public FieldWidget {
     Q_OBJECT
 public:
     explicit MoneyCtl(QWidget *parent = nullptr);
@@ -59,11 +68,24 @@ public:
     void UserToolTip(const QString &text);
 
     // Input
-    void UserEnabled(bool enabled);
+    void UserEnabled(bool enabled) override;
     void UserEdit(bool edit);
 
-    // Typing rules of column `column` after key `keyCode` was released in it.
-    void HandleColumnKey(int column, int keyCode);
+    // The view of a bill document's money field: its columns from the
+    // template, its digits from the document.
+    void applyField(const TemplateField &field) override;
+    void showValue() override;
+
+    // Typing rules of column `column` for key `keyCode` going down in it;
+    // true when the key was taken.
+    bool HandleColumnKey(int column, int keyCode);
+    // Enters an amount as a clerk writes it into the columns, right-aligned
+    // (a single box takes it as written). False, with the reason, when it is
+    // not an amount or has more digits than the columns.
+    bool enterAmount(const QString &text, QString *why = nullptr);
+    QWidget *keyboardTarget() const override;
+    // True while the field takes the whole amount (entered with Tab).
+    bool isAmountTyping() const { return m_amountTyping; }
     // Gives column `column` the focus, caret at the start or end of its text;
     // a hidden column passes the focus to the next visible one.
     void FocusColumn(int column, bool atEnd);
@@ -87,20 +109,16 @@ public:
     QLabel *LbCol(int separator) const { return m_lbCol.value(separator); }
 
 signals:
-    void MouseDown(qint16 Button, qint16 Shift, int X, int Y);
-    void MouseMove(qint16 Button, qint16 Shift, int X, int Y);
-    void MouseUp(qint16 Button, qint16 Shift, int X, int Y);
-    void KeyDown(qint16 KeyCode, qint16 Shift);
     void TMouseUp(qint16 Button, qint16 Shift, int X, int Y);
     void TChange();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     QLineEdit *newColumn();
@@ -114,6 +132,12 @@ private:
     void onColumnEdited(QLineEdit *column);
     bool columnMouse(int column, QEvent *event);
     void dragColumnTo(int column, int wanted);
+    bool columnKey(int column, QKeyEvent *event);
+    bool amountKey(QKeyEvent *event);
+    void pasteInto();
+    void refuse(const QString &why);
+    void setColumnsText(const QStringList &texts);
+    bool singleBox() const;
 
     QList<QLineEdit *> m_txtCol; // TxtCol: the digit columns
     QList<QLabel *> m_lbCol;     // LbCol: the separator bars
@@ -139,4 +163,9 @@ private:
     QColor m_backColor = Qt::white;
     QColor m_lineColor = Qt::black;
     bool m_inputEnabled = true;
+    bool m_byColumns = false;    // a highest unit is set: the amount goes column by column
+    bool m_amountTyping = false; // entered with Tab: the whole amount is typed
+    bool m_replaceOnType = false;
+    QString m_amountText;        // the amount as typed in that way
+    QString m_lastNumber;        // what TChange last announced
 };

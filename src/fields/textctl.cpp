@@ -1,65 +1,106 @@
 #include "fields/textctl.h"
 
-#include <QLocale>
-#include <QRegularExpression>
+#include "core/billdocument.h"
+#include "core/textlines.h"
+#include "core/textvalue.h"
+#include "core/units.h"
+
 
 TextCtl::TextCtl(QWidget *parent) : FieldWidget(parent), m_box(new FieldTextBox(this))
 {
     m_box->setObjectName(QStringLiteral("TextBox"));
-    QFont f = m_box->font();
-    f.setPointSize(12);
-    m_box->setFont(f);
+    m_box->setFont(fields::screenFont(m_points, scale()));
     setInner(m_box);
-    connect(m_box, &QPlainTextEdit::textChanged, this, &TextCtl::onTextChanged);
+    connect(m_box, &FieldTextBox::textEdited, this, &TextCtl::onEdited);
 }
 
-void TextCtl::onTextChanged()
+// The user changed the text (or a method set it on a control standing alone).
+void TextCtl::onEdited()
 {
-    const QString text = m_box->toPlainText();
-    if (text == m_lastText)
+    const QString text = m_box->text();
+    if (BillDocument *doc = document()) {
+        m_writing = true;
+        doc->setText(fieldKey(), text);
+        m_writing = false;
+        return; // the document announces the change; showValue follows
+    }
+    refreshLines();
+    if (text != m_lastText) {
+        m_lastText = text;
+        emit TBChange();
+    }
+}
+
+void TextCtl::showValue()
+{
+    const BillDocument *doc = document();
+    if (!doc)
         return;
-    m_lastText = text;
-    emit TBChange();
+    const QString text = doc->text(fieldKey());
+    if (m_box->text() != text)
+        m_box->setText(text);
+    refreshLines();
+    if (text != m_lastText) {
+        m_lastText = text;
+        emit TBChange();
+    }
+}
+
+QStringList TextCtl::currentLines() const
+{
+    if (const BillDocument *doc = document())
+        return doc->lines(fieldKey());
+    const QSize size = FieldSize();
+    return textlines::breakLines(m_box->text(), m_points, size.width());
+}
+
+void TextCtl::refreshLines()
+{
+    const QStringList lines = currentLines();
+    m_box->showLines(lines);
+    const QSize size = FieldSize();
+    const bool over = !m_box->text().isEmpty()
+                      && lines.size() > textlines::linesThatFit(m_points, size.height());
+    if (over != m_overflowing) {
+        m_overflowing = over;
+        setProblem(over ? QStringLiteral("文字超出了这一栏：打印时会超出方框") : QString());
+    }
+}
+
+void TextCtl::resizeEvent(QResizeEvent *event)
+{
+    FieldWidget::resizeEvent(event);
+    refreshLines();
 }
 
 QString TextCtl::UserGetTextAll() const
 {
-    return m_box->toPlainText();
+    return m_box->text();
 }
 
 void TextCtl::UserSetTextBox(const QString &text)
 {
-    if (text == m_box->toPlainText())
+    if (BillDocument *doc = document()) {
+        doc->setText(fieldKey(), text);
         return;
-    m_box->setPlainText(text);
+    }
+    m_box->setText(text);
 }
 
 int TextCtl::UserGetTextBox(QStringList &lines) const
 {
-    // The box always covers the field; the field's width is current even
-    // while a resize waits for the field to be shown.
-    lines = m_box->displayedLines(width());
+    lines = currentLines();
     return int(lines.size());
 }
 
 bool TextCtl::isNumericText(const QString &text)
 {
-    static const QRegularExpression number(
-        QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?\\s*$"));
-    return number.match(text).hasMatch();
+    return textvalue::isNumeric(text);
 }
 
 QString TextCtl::UserGetSum(const QString &factor1, const QString &factor2) const
 {
-    const QString text = m_box->toPlainText();
-    if (!isNumericText(text) || !isNumericText(factor1) || !isNumericText(factor2))
-        return text;
-    const QLocale c = QLocale::c();
-    const double product = c.toDouble(factor1.trimmed()) * c.toDouble(factor2.trimmed())
-                           * c.toDouble(text.trimmed());
-    // Fifteen significant digits, so 0.1 x 3 reads 0.3 and not its binary
-    // neighbour.
-    return QString::number(product, 'g', 15);
+    return textvalue::sumValue(m_box->text(), factor1, factor2);
 }
 
 void TextCtl::UserEnabled(bool enabled)
@@ -85,9 +126,9 @@ void TextCtl::UserFontSize(int points)
 {
     if (points <= 0)
         return;
-    QFont f = m_box->font();
-    f.setPointSize(points);
-    m_box->setFont(f);
+    m_points = points;
+    m_box->setFont(fields::screenFont(points, scale()));
+    refreshLines();
 }
 
 void TextCtl::UserChrLen(int length)
@@ -98,4 +139,20 @@ void TextCtl::UserChrLen(int length)
 void TextCtl::UserToolTip(const QString &tip)
 {
     m_box->setToolTip(tip);
+}
+
+void TextCtl::applyField(const TemplateField &f)
+{
+    setToolTip(f.name);
+    UserToolTip(f.name);
+    // Shown in the size it prints in.
+    UserFontSize(f.printSize());
+    if (f.hasCharLength)
+        UserChrLen(f.charLength);
+    if (f.fontColour)
+        UserFontColor(*f.fontColour);
+    if (f.backColour)
+        UserBackColor(*f.backColour);
+    // Return breaks the line only where the field has room for another.
+    m_box->setAcceptsReturn(textlines::linesThatFit(f.printSize(), f.rect.height()) > 1);
 }

@@ -2,7 +2,7 @@
 // The printer calibration dialog: choose a printer, print the calibration
 // page on it, type what the ruler shows and store the computed offset and
 // scale for that printer (or clear them).
-#include "print/calibration.h"
+#include "print/calibrationpage.h"
 #include <QDialog>
 #include <functional>
 

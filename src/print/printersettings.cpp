@@ -1,4 +1,5 @@
 #include "print/printersettings.h"
+#include "core/calibration.h"
 #include <QFileDialog>
 #include <QPageLayout>
 #include <QPageSize>
@@ -10,7 +11,7 @@ namespace PrinterSettings {
 
 QString PdfChoice()
 {
-    return QStringLiteral("PDF 文件");
+    return calibration::pdfPrinterName();
 }
 
 QStringList PrinterNames()

@@ -57,12 +57,3 @@ PrintStatus PrintBillItems(QPrinter &printer, const PrintItems &items, const Pri
         return failure(QStringLiteral("打印作业失败：%1").arg(PrinterSettings::DeviceName(printer)));
     return PrintStatus{0, QString(), true};
 }
-
-PrintStatus PrintItemsToPdf(const PrintItems &items, const QString &pdfPath, const QTransform &calibration)
-{
-    if (pdfPath.isEmpty())
-        return failure(QStringLiteral("没有指定 PDF 文件名"));
-    QPrinter printer(QPrinter::HighResolution);
-    PrinterSettings::SelectPdf(printer, QFileInfo(pdfPath).absoluteFilePath());
-    return PrintBillItems(printer, items, PrintJobOptions{}, calibration);
-}

@@ -1,8 +1,9 @@
 #pragma once
 // Printing a bill's items: the job the Print button runs and the PDF output of
 // the command line share this code.
-#include "print/printersettings.h"
+#include "core/pdfoutput.h"
 #include "core/printitems.h"
+#include "print/printersettings.h"
 #include <QTransform>
 
 class QPrinter;
@@ -29,7 +30,3 @@ inline constexpr int PrintErrorNumber = 482;
 PrintStatus PrintBillItems(QPrinter &printer, const PrintItems &items, const PrintJobOptions &options,
                            const QTransform &calibration = QTransform());
 
-// Prints the items into a PDF file: landscape A4, one copy, the settings
-// bar's initial choices otherwise; with a calibration when one is given.
-PrintStatus PrintItemsToPdf(const PrintItems &items, const QString &pdfPath,
-                            const QTransform &calibration = QTransform());

@@ -4,7 +4,7 @@
 #include "core/billrenderer.h"
 #include "print/calibrationdialog.h"
 #include "print/printersettings.h"
-#include "print/printread.h"
+#include "core/printitems.h"
 #include <QCloseEvent>
 #include <QApplication>
 #include <QComboBox>
@@ -113,15 +113,15 @@ void PreviewSurface::paintEvent(QPaintEvent *)
 
 // ---- window --------------------------------------------------------------
 
-PrintPreview::PrintPreview(AppState &state, FieldControls &controls, QWidget *parent)
-    : QWidget(parent), m_state(state), m_controls(controls)
+PrintPreview::PrintPreview(AppState &state, QWidget *parent)
+    : QWidget(parent), m_state(state)
 {
     setObjectName(WindowName);
     setAttribute(Qt::WA_DeleteOnClose);
     Form_Load();
 }
 
-PrintPreview *PrintPreview::Open(AppState &state, FieldControls &controls, QWidget *parent)
+PrintPreview *PrintPreview::Open(AppState &state, QWidget *parent)
 {
     PrintPreview *preview = nullptr;
     if (parent && state.IsWindowOpen(WindowName)) {
@@ -130,7 +130,7 @@ PrintPreview *PrintPreview::Open(AppState &state, FieldControls &controls, QWidg
                 preview = p;
     }
     if (!preview)
-        preview = new PrintPreview(state, controls, parent);
+        preview = new PrintPreview(state, parent);
     preview->show();
     preview->raise();
     return preview;
@@ -171,8 +171,9 @@ void PrintPreview::Form_Load()
     column->addWidget(m_scroll, 1);
 
     readPrinterNames();
-    if (!m_state.SelectedClass.text.isEmpty() && !m_state.SelectedBill.text.isEmpty()) {
-        const QString table = m_state.SelectedClass.text + QLatin1Char('_') + m_state.SelectedBill.text;
+    // The bill open on the surface, whatever the tree has selected since.
+    if (m_state.Bill.isOpen()) {
+        const QString table = m_state.Bill.billTemplate().table();
         ReadCtlData(table);
         if (m_state.FormBackgroundShown) {
             std::optional<FormBackground> bg;
@@ -191,7 +192,7 @@ void PrintPreview::Form_Load()
 
 int PrintPreview::ReadCtlData(const QString &)
 {
-    m_items = ::ReadCtlData(m_state.Registry, m_controls);
+    m_items = BuildPrintItems(m_state.Bill);
     return 0;
 }
 
@@ -444,7 +445,7 @@ PrintJobOptions PrintPreview::jobOptions() const
 
 bool PrintPreview::selectionMade() const
 {
-    return !m_state.SelectedClass.key.isEmpty() || !m_state.SelectedBill.key.isEmpty();
+    return m_state.Bill.isOpen();
 }
 
 bool PrintPreview::preparePrinter(QPrinter &printer)
@@ -464,9 +465,33 @@ bool PrintPreview::preparePrinter(QPrinter &printer)
     return true;
 }
 
+bool PrintPreview::billPrintable()
+{
+    if (!selectionMade()) {
+        showMessage(Attention, QStringLiteral("未选中要打印的票据！"), false);
+        return false;
+    }
+    QStringList blocking;
+    QStringList asking;
+    for (const BillProblem &p : m_state.Bill.problems())
+        (p.blocks() ? blocking : asking) << p.message;
+    if (!blocking.isEmpty()) {
+        showMessage(Attention, QStringLiteral("这张票据不能这样打印：\n%1").arg(blocking.join(u'\n')), true);
+        return false;
+    }
+    if (m_items.size() <= 1 || m_state.Bill.isBlank()) {
+        showMessage(Attention, QStringLiteral("票据上没有要打印的内容。"), false);
+        return false;
+    }
+    if (!asking.isEmpty()
+        && !ask(Attention, QStringLiteral("%1\n仍然打印吗？").arg(asking.join(u'\n'))))
+        return false;
+    return true;
+}
+
 void PrintPreview::CmdPrint_Click()
 {
-    if (!selectionMade() || !m_orientation)
+    if (!m_orientation || !billPrintable())
         return;
     const PrintJobOptions options = jobOptions();
     if (options.copies <= 0)
@@ -479,8 +504,8 @@ void PrintPreview::CmdPrint_Click()
         showMessage(Attention, QStringLiteral("%1\n%2").arg(status.number).arg(status.description), true);
         return;
     }
-    if (!EmptyAfterPrint(m_state.Registry, m_controls))
-        showMessage(Attention, QStringLiteral("清除错误"), false);
+    // Only a print that went through empties the fields marked for it.
+    m_state.Bill.emptyAfterPrint();
     emit printed();
 }
 
@@ -525,6 +550,14 @@ void PrintPreview::Form_Unload()
     m_scroll = nullptr;
     m_captionLabel = nullptr;
     m_state.RegisterWindow(WindowName, false);
+}
+
+bool PrintPreview::ask(const QString &title, const QString &text)
+{
+    if (m_question)
+        return m_question(title, text);
+    return QMessageBox::question(this, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+           == QMessageBox::Yes;
 }
 
 void PrintPreview::showMessage(const QString &title, const QString &text, bool error)

@@ -9,7 +9,7 @@
 // items are read once, when the window loads.
 #include "core/printitems.h"
 #include "print/printjob.h"
-#include "workspace/formbackground.h"
+#include "core/formbackground.h"
 #include <QPixmap>
 #include <QWidget>
 #include <array>
@@ -22,7 +22,6 @@ class QPushButton;
 class QScrollArea;
 class WrapBar;
 struct AppState;
-struct FieldControls;
 
 // The preview surface: keeps the picture drawn on it.
 class PreviewSurface : public QWidget {
@@ -50,19 +49,21 @@ class PrintPreview : public QWidget {
 public:
     // Shows a message box: title, text, and whether it reports an error.
     using MessageSink = std::function<void(const QString &title, const QString &text, bool error)>;
+    // Asks a yes/no question; true for yes.
+    using QuestionSink = std::function<bool(const QString &title, const QString &text)>;
 
     // Loads the window on `parent` (the main window's workspace), which it
     // covers; without a parent it takes the screen's size.
-    PrintPreview(AppState &state, FieldControls &controls, QWidget *parent);
+    PrintPreview(AppState &state, QWidget *parent);
     ~PrintPreview() override;
 
-    // What the toolbar's print command does once a tree node was clicked:
-    // shows the one preview on `parent` without blocking, loading it unless
-    // one is already open there (that one is brought to the front).
-    static PrintPreview *Open(AppState &state, FieldControls &controls, QWidget *parent);
+    // What the toolbar's print command does while a bill is open: shows the
+    // one preview on `parent` without blocking, loading it unless one is
+    // already open there (that one is brought to the front).
+    static PrintPreview *Open(AppState &state, QWidget *parent);
 
-    // Reads the print items from the registry and the field controls; the
-    // table name is not used. Returns 0.
+    // Reads the print items of the bill open on the surface (the bill
+    // document); the table name is not used. Returns 0.
     int ReadCtlData(const QString &table);
 
     const PrintItems &items() const { return m_items; }
@@ -74,6 +75,7 @@ public:
     // The file the PDF choice prints into without asking; empty to ask.
     void setPdfFileName(const QString &path) { m_pdfFileName = path; }
     void setMessageSink(MessageSink sink) { m_message = std::move(sink); }
+    void setQuestionSink(QuestionSink sink) { m_question = std::move(sink); }
 
     // Controls, by their names.
     PreviewSurface *PictureC() const { return m_picture; }
@@ -129,6 +131,11 @@ private:
     bool selectionMade() const;
     bool preparePrinter(class QPrinter &printer);
     void showMessage(const QString &title, const QString &text, bool error);
+    bool ask(const QString &title, const QString &text);
+    // False, after telling the clerk why, when the bill must not print as it
+    // stands (a problem field, nothing to print); a text running past its box
+    // prints when the clerk says so.
+    bool billPrintable();
     // The window's caption, with a note when the current printer is
     // calibrated; the caption shown on top always names the bill as well.
     void setCaption(const QString &caption);
@@ -136,8 +143,8 @@ private:
     QTransform calibrationInForce() const;
 
     AppState &m_state;
-    FieldControls &m_controls;
     MessageSink m_message;
+    QuestionSink m_question;
     std::array<int, 2> m_screenSize{0, 0};
     QStringList m_printerNames;
     PrintItems m_items;

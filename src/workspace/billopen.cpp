@@ -1,6 +1,7 @@
 #include "workspace/billopen.h"
 
 #include "core/appstate.h"
+#include "core/billtemplate.h"
 #include "core/templatestore.h"
 #include "core/units.h"
 #include "fields/checkctl.h"
@@ -13,47 +14,12 @@
 #include "workspace/fieldcontrols.h"
 
 #include <QLoggingCategory>
-#include <QRegularExpression>
+#include <QSet>
+#include <algorithm>
 
 Q_LOGGING_CATEGORY(lcOpen, "billprint.open")
 
 namespace opening {
-
-std::optional<int> strictWhole(const QString &text)
-{
-    bool ok = false;
-    const double v = text.trimmed().toDouble(&ok);
-    if (!ok || v > 2147483647.0 || v < -2147483648.0)
-        return std::nullopt;
-    return int(units::roundHalfEven(v));
-}
-
-double leadingNumber(const QString &text)
-{
-    QString t = text;
-    t.remove(QRegularExpression(QStringLiteral("[ \\t\\r\\n]")));
-    static const QRegularExpression number(
-        QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eEdD][+-]?\\d+)?"));
-    const QRegularExpressionMatch m = number.match(t);
-    if (!m.hasMatch())
-        return 0.0;
-    QString n = m.captured(0);
-    n.replace(QLatin1Char('d'), QLatin1Char('e')).replace(QLatin1Char('D'), QLatin1Char('e'));
-    bool ok = false;
-    const double v = n.toDouble(&ok);
-    if (ok)
-        return v;
-    // An exponent out of range: keep the number before it.
-    return m.captured(1).toDouble();
-}
-
-quint32 colorValue(const QString &text)
-{
-    const double v = leadingNumber(text);
-    if (v >= 4294967296.0 || v <= -2147483649.0)
-        return 0;
-    return quint32(qint64(units::roundHalfEven(v)));
-}
 
 QString controlTag(const QWidget *control)
 {
@@ -84,94 +50,23 @@ using namespace opening;
 
 namespace {
 
-int whole(const QString &value)
-{
-    const double v = leadingNumber(value);
-    if (v > 2147483647.0 || v < -2147483648.0)
-        return 0;
-    return int(units::roundHalfEven(v));
-}
-
-// Font size, character capacity and colours: shared by every kind.
-template <class C>
-void applyLook(C *c, int key, const QString &value)
-{
-    switch (key) {
-    case 5: c->UserFontSize(whole(value)); break;
-    case 6: c->UserChrLen(whole(value)); break;
-    case 8: c->UserFontColor(colorValue(value)); break;
-    case 9: c->UserBackColor(colorValue(value)); break;
-    default: break;
-    }
-}
-
-void applyCaption(QWidget *control, int kind, const QString &value)
-{
-    control->setToolTip(value);
-    switch (kind) {
-    case KindLabel: static_cast<LabelCtl *>(control)->UserSetLabelCaption(value); break;
-    case KindCheck: static_cast<CheckCtl *>(control)->UserSetCheckCaption(value); break;
-    case KindDate: static_cast<DateCtl *>(control)->UserToolTip(value); break;
-    case KindText: static_cast<TextCtl *>(control)->UserToolTip(value); break;
-    case KindMoney: static_cast<MoneyCtl *>(control)->UserToolTip(value); break;
-    default: break;
-    }
-}
-
-void applyMoney(MoneyCtl *m, int key, const QString &value, QList<int> &columns)
-{
-    const QString yes = QStringLiteral("是");
-    switch (key) {
-    case 18: m->UserLineWidth(whole(value)); break;
-    case 19: m->UserLineColor(colorValue(value)); break;
-    case 20: m->UserMoneyStartBit(value); break;
-    case 23: m->UserMoneyWidth(whole(value)); break;
-    case 28: m->UserEdit(value == yes); break;
-    case 36: m->UserMoneySameSpace(value == yes); break;
-    default:
-        if (key >= 100)
-            columns.append(whole(value));
-        break;
-    }
-}
-
-void applyLookOf(QWidget *control, int kind, int key, const QString &value)
-{
-    switch (kind) {
-    case KindLabel: applyLook(static_cast<LabelCtl *>(control), key, value); break;
-    case KindCheck:
-        applyLook(static_cast<CheckCtl *>(control), key, value);
-        if (key == 10)
-            static_cast<CheckCtl *>(control)->UserTextAlign(value);
-        break;
-    case KindDate: applyLook(static_cast<DateCtl *>(control), key, value); break;
-    case KindText: applyLook(static_cast<TextCtl *>(control), key, value); break;
-    case KindMoney: applyLook(static_cast<MoneyCtl *>(control), key, value); break;
-    default: break;
-    }
-}
-
-void setEnabled(QWidget *control, int kind, bool enabled)
-{
-    switch (kind) {
-    case KindLabel: static_cast<LabelCtl *>(control)->UserEnabled(enabled); break;
-    case KindCheck: static_cast<CheckCtl *>(control)->UserEnabled(enabled); break;
-    case KindDate: static_cast<DateCtl *>(control)->UserEnabled(enabled); break;
-    case KindText: static_cast<TextCtl *>(control)->UserEnabled(enabled); break;
-    case KindMoney: static_cast<MoneyCtl *>(control)->UserEnabled(enabled); break;
-    default: break;
-    }
-}
-
-template <class C>
-void forEachControl(ControlSet<C> &set, const std::function<void(QWidget *)> &f)
+template <class C, class F>
+void forEachControl(ControlSet<C> &set, F &&f)
 {
     for (int i = 0; i < set.count(); ++i)
         if (C *c = set.at(i))
             f(c);
 }
 
-constexpr int kFieldKinds[] = {KindLabel, KindCheck, KindDate, KindText, KindMoney};
+template <class F>
+void forEachField(FieldControls &controls, F &&f)
+{
+    forEachControl(controls.labels, f);
+    forEachControl(controls.checks, f);
+    forEachControl(controls.dates, f);
+    forEachControl(controls.texts, f);
+    forEachControl(controls.moneys, f);
+}
 
 } // namespace
 
@@ -181,18 +76,30 @@ BillOpener::BillOpener(AppState &state, FieldControls &controls, BillSurface *su
 {
 }
 
-bool BillOpener::fail(const QString &message)
+bool BillOpener::fail(const Status &status)
 {
-    m_lastError = message;
-    qCWarning(lcOpen) << message;
+    m_status = status;
+    qCWarning(lcOpen).noquote() << status.message;
     return false;
 }
 
-QWidget *BillOpener::controlFor(int kind, int index)
+FieldWidget *BillOpener::control(int kind, int index) const
 {
-    auto make = [&](auto &set) -> QWidget * {
+    switch (kind) {
+    case KindLabel: return m_controls.labels.at(index);
+    case KindCheck: return m_controls.checks.at(index);
+    case KindDate: return m_controls.dates.at(index);
+    case KindText: return m_controls.texts.at(index);
+    case KindMoney: return m_controls.moneys.at(index);
+    default: return nullptr;
+    }
+}
+
+FieldWidget *BillOpener::controlFor(int kind, int index)
+{
+    auto make = [&](auto &set) -> FieldWidget * {
         const bool existed = set.exists(index);
-        QWidget *c = set.create(index, m_surface);
+        FieldWidget *c = set.create(index, m_surface);
         if (c && !existed && controlCreated)
             controlCreated(kind, index, c);
         return c;
@@ -218,12 +125,19 @@ QWidget *BillOpener::frameFor(int slot)
 
 int BillOpener::ReadAddCtl(const QString &table, int design)
 {
-    m_lastError.clear();
+    m_status = {};
     const StoreStatus st = TemplateStore(m_state.DbConnection).ReadTemplate(table, m_state.Registry);
     if (!st) {
-        fail(QStringLiteral("opening %1: %2").arg(table, st.message));
+        fail(Status::failure(QStringLiteral("无法打开模板 %1：%2").arg(table, st.message), st.error));
         return 0;
     }
+    Result<BillTemplate> t = BillTemplate::fromRegistry(m_state.Registry);
+    if (!t) {
+        fail(Status::failure(QStringLiteral("无法打开模板 %1：%2").arg(table, t.message())));
+        return 0;
+    }
+    t.value().setTable(table);
+    m_state.Bill.setTemplate(t.value());
     m_surface->setBackColor(BillSurface::OpenColor);
     const FieldRegistry &registry = m_state.Registry;
     for (int s = 0; s <= registry.lastSlot(); ++s) {
@@ -235,101 +149,83 @@ int BillOpener::ReadAddCtl(const QString &table, int design)
         const FieldRecord &record = registry.at(s);
         if (record.props().isEmpty())
             continue;
-        const QString key = registry.keyOf(s);
         bool ok = true;
         if (record.kind == KindBill)
-            ok = applyBill(s, key, record, design != 0);
-        else if (record.kind >= KindLabel && record.kind <= KindMoney)
-            ok = applyField(s, key, record, design != 0);
+            ok = applyBill(s, registry.keyOf(s), design != 0);
+        else if (const TemplateField *f = m_state.Bill.billTemplate().atSlot(s))
+            ok = applyField(*f, design != 0);
         if (!ok)
             return 0;
     }
     m_surface->show();
     m_state.CurrentKey = QStringLiteral("00000000");
+    if (!design)
+        orderTabStops();
     return 0;
 }
 
-bool BillOpener::applyBill(int slot, const QString &key, const FieldRecord &record, bool design)
+bool BillOpener::refreshTemplate()
 {
+    Result<BillTemplate> t = BillTemplate::fromRegistry(m_state.Registry);
+    if (!t)
+        return fail(Status::failure(QStringLiteral("无法打开模板：%1").arg(t.message())));
+    t.value().setTable(m_state.Bill.billTemplate().table());
+    if (m_state.Bill.isOpen())
+        m_state.Bill.updateTemplate(t.value());
+    else
+        m_state.Bill.setTemplate(t.value());
+    return true;
+}
+
+bool BillOpener::applyBill(int slot, const QString &key, bool design)
+{
+    const BillTemplate &t = m_state.Bill.billTemplate();
     DesignCtl *frame = m_controls.frames.at(slot);
     frame->setScale(m_scale);
     setControlTag(frame, key);
     m_surface->setTag(key);
-    for (const PropertyEntry &e : record.props()) {
-        switch (e.key) {
-        case 0:
-            frame->setToolTip(e.value);
-            m_surface->setToolTip(e.value);
-            break;
-        case 3:
-        case 4: {
-            const std::optional<int> v = strictWhole(e.value);
-            if (!v)
-                return fail(QStringLiteral("bill size \"%1\" is not a number").arg(e.value));
-            if (e.key == 3) {
-                m_state.BillRect[2] = *v;
-                frame->setTwipsWidth(*v + 100);
-                m_surface->resize(units::twipsToPixels(*v, m_scale), m_surface->height());
-            } else {
-                m_state.BillRect[3] = *v;
-                frame->setTwipsHeight(*v + 100);
-                m_surface->resize(m_surface->width(), units::twipsToPixels(*v, m_scale));
-            }
-            break;
-        }
-        case 9: m_surface->setBackColor(colorValue(e.value)); break;
-        default: break;
-        }
+    frame->setToolTip(t.name());
+    m_surface->setToolTip(t.name());
+    if (const auto w = t.width()) {
+        m_state.BillRect[2] = *w;
+        frame->setTwipsWidth(*w + 100);
+        m_surface->resize(units::twipsToPixels(*w, m_scale), m_surface->height());
     }
+    if (const auto h = t.height()) {
+        m_state.BillRect[3] = *h;
+        frame->setTwipsHeight(*h + 100);
+        m_surface->resize(m_surface->width(), units::twipsToPixels(*h, m_scale));
+    }
+    if (const auto colour = t.background())
+        m_surface->setBackColor(*colour);
     if (design)
         frame->show();
     return true;
 }
 
-bool BillOpener::applyField(int slot, const QString &key, const FieldRecord &record, bool design)
+bool BillOpener::applyField(const TemplateField &f, bool design)
 {
-    const int n = record.index;
-    QWidget *control = controlFor(record.kind, n);
+    FieldWidget *control = controlFor(f.kind, f.index);
     if (!control)
-        return fail(QStringLiteral("no control %1 of kind %2").arg(n).arg(record.kind));
+        return fail(Status::failure(QStringLiteral("字段 %1 没有控件").arg(f.key)));
     if (control->parentWidget() != m_surface)
         control->setParent(m_surface);
-    DesignCtl *frame = m_controls.frames.at(slot);
+    DesignCtl *frame = m_controls.frames.at(f.slot);
     frame->setScale(m_scale);
-    setControlTag(frame, key);
-    setControlTag(control, key);
-
-    QRect place = controlTwips(control);
-    QList<int> columns;
-    for (const PropertyEntry &e : record.props()) {
-        if (e.key == 0) {
-            frame->setToolTip(e.value);
-            applyCaption(control, record.kind, e.value);
-        } else if (e.key >= 1 && e.key <= 4) {
-            const std::optional<int> v = strictWhole(e.value);
-            if (!v)
-                return fail(QStringLiteral("field %1: \"%2\" is not a position").arg(key, e.value));
-            switch (e.key) {
-            case 1: place.moveLeft(*v); frame->setTwipsLeft(*v); break;
-            case 2: place.moveTop(*v); frame->setTwipsTop(*v); break;
-            case 3: place.setWidth(*v); frame->setTwipsWidth(*v + 100); break;
-            default: place.setHeight(*v); frame->setTwipsHeight(*v + 100); break;
-            }
-            setControlTwips(control, place, m_scale);
-        } else if (record.kind == KindMoney) {
-            applyLookOf(control, record.kind, e.key, e.value);
-            applyMoney(static_cast<MoneyCtl *>(control), e.key, e.value, columns);
-        } else {
-            applyLookOf(control, record.kind, e.key, e.value);
-        }
-    }
-    if (record.kind == KindMoney && !columns.isEmpty()) {
-        // Column positions are handed over last one first.
-        std::reverse(columns.begin(), columns.end());
-        static_cast<MoneyCtl *>(control)->UserMoneyColX(columns);
-    }
+    setControlTag(frame, f.key);
+    setControlTag(control, f.key);
+    frame->setToolTip(f.name);
+    control->setToolTip(f.name);
+    frame->setTwipsLeft(f.rect.left());
+    frame->setTwipsTop(f.rect.top());
+    frame->setTwipsWidth(f.rect.width() + 100);
+    frame->setTwipsHeight(f.rect.height() + 100);
+    control->setScale(m_scale);
+    setControlTwips(control, f.rect, m_scale);
+    control->applyField(f);
+    control->bind(&m_state.Bill, f.key);
     frame->setVisible(design);
-    setEnabled(control, record.kind, !design);
+    control->UserEnabled(!design);
     control->show();
     return true;
 }
@@ -338,6 +234,8 @@ bool BillOpener::applyRecord(int slot)
 {
     const FieldRegistry &registry = m_state.Registry;
     if (slot < 0 || slot > registry.lastSlot())
+        return false;
+    if (!refreshTemplate())
         return false;
     if (slot != 0) {
         QWidget *frame = frameFor(slot);
@@ -348,19 +246,58 @@ bool BillOpener::applyRecord(int slot)
     if (record.props().isEmpty())
         return true;
     const bool design = m_state.DesignMode != 0;
-    const QString key = registry.keyOf(slot);
     if (record.kind == KindBill)
-        return applyBill(slot, key, record, design);
-    if (record.kind >= KindLabel && record.kind <= KindMoney)
-        return applyField(slot, key, record, design);
+        return applyBill(slot, registry.keyOf(slot), design);
+    if (const TemplateField *f = m_state.Bill.billTemplate().atSlot(slot))
+        return applyField(*f, design);
     return true;
+}
+
+void BillOpener::orderTabStops()
+{
+    const BillTemplate &t = m_state.Bill.billTemplate();
+    // Fields only the rules fill: chain members and copies (a source is
+    // named) and sum targets.
+    QSet<QString> computed;
+    for (const TemplateField &f : t.fields()) {
+        if (f.source && !f.source->trimmed().isEmpty())
+            computed.insert(f.key);
+        if (f.sumTarget && f.sumTarget->trimmed().size() == 8)
+            for (const TemplateField &g : t.fields())
+                if (g.kind == f.sumTarget->trimmed().mid(3, 2).toInt()
+                    && g.index == f.sumTarget->trimmed().right(3).toInt())
+                    computed.insert(g.key);
+    }
+    QList<const TemplateField *> stops;
+    for (const TemplateField &f : t.fields()) {
+        if (f.kind < KindCheck || f.kind > KindMoney)
+            continue;
+        FieldWidget *c = control(f.kind, f.index);
+        if (!c)
+            continue;
+        const bool stop = !computed.contains(f.key);
+        c->keyboardTarget()->setFocusPolicy(stop ? Qt::StrongFocus : Qt::ClickFocus);
+        if (stop)
+            stops << &f;
+    }
+    // Reading order: top to bottom, then left to right.
+    std::stable_sort(stops.begin(), stops.end(), [](const TemplateField *a, const TemplateField *b) {
+        return std::pair(a->rect.top(), a->rect.left()) < std::pair(b->rect.top(), b->rect.left());
+    });
+    for (qsizetype i = 1; i < stops.size(); ++i) {
+        QWidget *before = control(stops.at(i - 1)->kind, stops.at(i - 1)->index)->keyboardTarget();
+        QWidget *after = control(stops.at(i)->kind, stops.at(i)->index)->keyboardTarget();
+        QWidget::setTabOrder(before, after);
+    }
 }
 
 int BillOpener::UnloadCtl()
 {
     m_surface->hide();
+    m_state.Bill.close();
     auto clearSet = [this](auto &set) {
         set.destroyAll();
+        set.at(0)->bind(nullptr, QString());
         set.at(0)->hide();
         set.at(0)->setParent(m_frameHost);
     };
@@ -387,14 +324,7 @@ void BillOpener::hideFrames()
 
 void BillOpener::enableFields(bool enabled)
 {
-    auto each = [enabled](auto &set, int kind) {
-        forEachControl(set, [=](QWidget *c) { setEnabled(c, kind, enabled); });
-    };
-    each(m_controls.labels, KindLabel);
-    each(m_controls.checks, KindCheck);
-    each(m_controls.dates, KindDate);
-    each(m_controls.texts, KindText);
-    each(m_controls.moneys, KindMoney);
+    forEachField(m_controls, [enabled](FieldWidget *c) { c->UserEnabled(enabled); });
 }
 
 void BillOpener::parkElementsZero()

@@ -2,29 +2,21 @@
 // Opening a template on the bill surface and clearing it again: every field
 // record of the registry becomes a control of its kind at its stored place,
 // each with a selection frame that shows only in design mode.
+#include "core/result.h"
+
 #include <QRect>
 #include <QString>
 #include <functional>
 #include <optional>
 
 class BillSurface;
+class FieldWidget;
 class QWidget;
 struct AppState;
 struct FieldControls;
-struct FieldRecord;
+struct TemplateField;
 
 namespace opening {
-
-// Strict conversion of a whole property text (positions and sizes): the
-// trimmed text must be a number; it is rounded to whole twips, halves to
-// even. nullopt for anything else, empty text included.
-std::optional<int> strictWhole(const QString &text);
-// The number the text starts with (blanks skipped), 0 when there is none:
-// "12pt" gives 12, "abc" 0, "-3.5e1x" -35.
-double leadingNumber(const QString &text);
-// A colour property: the leading number as a 32-bit colour value, negative
-// values naming system colours as their unsigned bit pattern.
-quint32 colorValue(const QString &text);
 
 // The field key kept on every field control and selection frame.
 QString controlTag(const QWidget *control);
@@ -46,18 +38,28 @@ public:
     std::function<void(int kind, int index, QWidget *control)> controlCreated;
     std::function<void(int slot, QWidget *frame)> frameCreated;
 
-    // Opens the template table for design (design non-zero) or filling in.
-    // A missing table or an unreadable value ends the opening: the controls
-    // made so far stay and the surface stays hidden. Returns 0.
+    // Opens the template table for design (design non-zero) or filling in:
+    // the registry and the bill document take the template, and every field
+    // gets a control bound to the document. A missing table or an unreadable
+    // value ends the opening: the controls made so far stay and the surface
+    // stays hidden. Returns 0; why it stopped is in lastStatus().
     int ReadAddCtl(const QString &table, int design);
     // Hides the surface, destroys every control and frame but element 0 and
     // resets the elements 0. The registry is left alone. Returns 0.
     int UnloadCtl();
 
-    // Applies the registry record at `slot` to its frame and control again
-    // (creating them when missing), in the look of the current mode: used
-    // when design mode adds a field or renumbers the fields after a removal.
+    // The registry changed (design mode): the document takes the template
+    // anew and the record at `slot` is applied to its frame and control
+    // again (creating them when missing), in the look of the current mode.
     bool applyRecord(int slot);
+    // The document takes the registry's template anew; false (and the
+    // reason in lastStatus()) when it cannot be read.
+    bool refreshTemplate();
+    // The field control of a kind and control index, or nullptr.
+    FieldWidget *control(int kind, int index) const;
+    // The Tab order of the bill: the fields a clerk types into, top to
+    // bottom and left to right; fields only the rules fill are no stops.
+    void orderTabStops();
 
     // Every selection frame hidden, index 0 up.
     void hideFrames();
@@ -66,23 +68,24 @@ public:
     // Controls 0 and frame 0 back onto the frame host (before the surface goes).
     void parkElementsZero();
 
-    // Why the last opening stopped early; empty when it went through.
-    QString lastError() const { return m_lastError; }
+    // Why the last opening stopped early; ok when it went through.
+    const Status &lastStatus() const { return m_status; }
+    QString lastError() const { return m_status.message; }
 
     double scale() const { return m_scale; }
     void setScale(double scale) { m_scale = scale; }
 
 private:
-    bool applyBill(int slot, const QString &key, const FieldRecord &record, bool design);
-    bool applyField(int slot, const QString &key, const FieldRecord &record, bool design);
-    QWidget *controlFor(int kind, int index);
+    bool applyBill(int slot, const QString &key, bool design);
+    bool applyField(const TemplateField &field, bool design);
+    FieldWidget *controlFor(int kind, int index);
     QWidget *frameFor(int slot);
-    bool fail(const QString &message);
+    bool fail(const Status &status);
 
     AppState &m_state;
     FieldControls &m_controls;
     BillSurface *m_surface;
     QWidget *m_frameHost;
     double m_scale = 1.0;
-    QString m_lastError;
+    Status m_status;
 };

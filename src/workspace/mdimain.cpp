@@ -13,7 +13,6 @@
 #include "news/newsticker.h"
 #include "workspace/billsurface.h"
 #include "workspace/designctl.h"
-#include "workspace/fillrules.h"
 #include "workspace/helpviewer.h"
 #include "workspace/lockkeys.h"
 #include "workspace/rulers.h"
@@ -258,7 +257,6 @@ void MDIMain::createFieldControls()
     connectField(KindMoney, 0, m_controls.moneys.at(0));
     connectFrame(0, m_controls.frames.at(0));
 
-    m_rules = new FillRules(m_state, m_controls, this);
     m_opener = std::make_unique<BillOpener>(m_state, m_controls, m_surface, m_client);
     m_opener->controlCreated = [this](int kind, int index, QWidget *c) {
         connectField(kind, index, c);
@@ -271,46 +269,23 @@ void MDIMain::createFieldControls()
 
 void MDIMain::connectField(int kind, int index, QWidget *control)
 {
-    auto forwardMouse = [this, kind, index](auto *c) {
-        using C = std::remove_pointer_t<decltype(c)>;
-        connect(c, &C::MouseDown, this, [=, this](auto b, auto s, auto x, auto y) {
-            emit fieldMouseDown(kind, index, b, s, x, y);
-        });
-        connect(c, &C::MouseMove, this, [=, this](auto b, auto s, auto x, auto y) {
-            emit fieldMouseMove(kind, index, b, s, x, y);
-        });
-        connect(c, &C::MouseUp, this, [=, this](auto b, auto s, auto x, auto y) {
-            emit fieldMouseUp(kind, index, b, s, x, y);
-        });
-        connect(c, &C::KeyDown, this,
-                [=, this](auto k, auto s) { emit fieldKeyDown(kind, index, k, s); });
-    };
-    switch (kind) {
-    case KindLabel: forwardMouse(static_cast<LabelCtl *>(control)); break;
-    case KindCheck: forwardMouse(static_cast<CheckCtl *>(control)); break;
-    case KindDate: {
-        auto *d = static_cast<DateCtl *>(control);
-        forwardMouse(d);
-        connect(d, &DateCtl::DTBChange, this, [this, index] { DateCtl_DTBChange(index); });
-        break;
-    }
-    case KindText: {
-        auto *t = static_cast<TextCtl *>(control);
-        forwardMouse(t);
-        connect(t, &TextCtl::TBChange, this, [this, index] { TextCtl_TBChange(index); });
-        break;
-    }
-    case KindMoney: {
-        auto *m = static_cast<MoneyCtl *>(control);
-        forwardMouse(m);
-        connect(m, &MoneyCtl::TChange, this, [this, index] { MoneyCtl_TChange(index); });
-        connect(m, &MoneyCtl::TMouseUp, this, [this, index](int b, int s, int x, int y) {
-            MoneyCtl_TMouseUp(index, b, s, x, y);
-        });
-        break;
-    }
-    default: break;
-    }
+    // Mouse and keys of every field serve design mode; a money field's
+    // column release stores its column positions.
+    auto *c = static_cast<FieldWidget *>(control);
+    connect(c, &FieldWidget::MouseDown, this, [=, this](qint16 b, qint16 s, int x, int y) {
+        emit fieldMouseDown(kind, index, b, s, x, y);
+    });
+    connect(c, &FieldWidget::MouseMove, this, [=, this](qint16 b, qint16 s, int x, int y) {
+        emit fieldMouseMove(kind, index, b, s, x, y);
+    });
+    connect(c, &FieldWidget::MouseUp, this, [=, this](qint16 b, qint16 s, int x, int y) {
+        emit fieldMouseUp(kind, index, b, s, x, y);
+    });
+    connect(c, &FieldWidget::KeyDown, this,
+            [=, this](qint16 k, qint16 s) { emit fieldKeyDown(kind, index, k, s); });
+    if (kind == KindMoney)
+        connect(static_cast<MoneyCtl *>(control), &MoneyCtl::TMouseUp, this,
+                [this, index](int b, int s, int x, int y) { MoneyCtl_TMouseUp(index, b, s, x, y); });
 }
 
 void MDIMain::connectFrame(int slot, DesignCtl *frame)

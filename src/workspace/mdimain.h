@@ -17,7 +17,6 @@
 
 class BillSurface;
 class DesignCtl;
-class FillRules;
 class LockKeyPanels;
 class NewsTicker;
 class QLabel;
@@ -128,11 +127,8 @@ public slots:
     void mViewSub_Click(int index);
     void mHelpSub_Click(int index);
 
-    // Field events of filling in; the linking rules act on them.
-    void MoneyCtl_TChange(int index);
+    // A money column was released: its field's column positions are stored.
     void MoneyCtl_TMouseUp(int index, int button, int shift, int x, int y);
-    void TextCtl_TBChange(int index);
-    void DateCtl_DTBChange(int index);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -203,7 +199,6 @@ private:
     QPointer<ToolBox> m_toolBox;
     QPointer<HelpViewer> m_help;
     std::unique_ptr<BillOpener> m_opener;
-    FillRules *m_rules = nullptr; // the linking rules of filling in
     layout::PanePlan m_plan;
     int m_splitterX = layout::DefaultSplitterLeft;
     // The splitter follows the tree's names until the user drags it.

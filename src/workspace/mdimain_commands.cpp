@@ -1,9 +1,9 @@
 // The main window's commands: tree clicks, toolbar, view and help menus,
 // the tool box, and opening a template in the fill-in or design look.
 #include "workspace/mdimain.h"
-#include "workspace/fillrules.h"
 
 #include "core/appstate.h"
+#include "fields/moneyctl.h"
 #include "app/toolbox.h"
 #include "core/units.h"
 #include "news/about.h"
@@ -86,7 +86,9 @@ void MDIMain::ToolBarCtl_ButtonClick(QAction *button)
 {
     const QString caption = button->text();
     if (caption == QStringLiteral("打印")) {
-        if (!m_nodeClicked) {
+        // The bill open on the surface prints, whatever the tree has
+        // selected since; with none open there is nothing to print.
+        if (!m_state.Bill.isOpen()) {
             QMessageBox::information(this, QStringLiteral("注意"),
                                      QStringLiteral("未选中要打印的票据！"));
             return;
@@ -201,26 +203,25 @@ void MDIMain::showHelp()
 
 // ---- field events of filling in -----------------------------------------
 
-void MDIMain::MoneyCtl_TChange(int index)
-{
-    m_rules->MoneyCtl_TChange(index);
-}
-
+// Releasing the mouse over a money column stores the positions of all its
+// columns as keys 100 + i, the last column first, and marks the field
+// selected; the bill takes the changed template.
 void MDIMain::MoneyCtl_TMouseUp(int index, int button, int shift, int x, int y)
 {
     Q_UNUSED(button);
     Q_UNUSED(shift);
     Q_UNUSED(x);
     Q_UNUSED(y);
-    m_rules->MoneyCtl_TMouseUp(index);
-}
-
-void MDIMain::TextCtl_TBChange(int index)
-{
-    m_rules->TextCtl_TBChange(index);
-}
-
-void MDIMain::DateCtl_DTBChange(int index)
-{
-    m_rules->DateCtl_DTBChange(index);
+    MoneyCtl *money = m_controls.moneys.at(index);
+    if (!money)
+        return;
+    const QString key = opening::controlTag(money);
+    m_state.CurrentKey = key;
+    const QList<int> columnX = money->UserGetMoneyColX();
+    PropertyList entries;
+    const int u = int(columnX.size()) - 1;
+    for (int i = 0; i <= u; ++i)
+        entries.append(PropertyEntry{qint16(100 + i), QString(), QString::number(columnX.at(u - i))});
+    if (m_state.Registry.RegistryCtl(key, entries, 1, FieldRegistry::Update) == 0)
+        m_opener->refreshTemplate();
 }

@@ -1,4 +1,5 @@
-// Building print items from the registry and what the fields show.
+// Building print items from a filled bill document.
+#include "core/billdocument.h"
 #include "core/billrenderer.h"
 #include "core/printitems.h"
 #include "core/units.h"
@@ -16,26 +17,42 @@ PropertyList props(std::initializer_list<std::pair<int, QString>> entries)
     return list;
 }
 
+// What a field holds: a text (check: "√", date: the text shown, text: its
+// text) or, for a money field, its column texts.
+struct Shown {
+    QString text;
+    QStringList columns;
+};
+
 struct Bill {
     FieldRegistry registry;
-    QHash<int, FieldShown> shown; // by kind * 1000 + control index
+    QHash<QString, Shown> shown; // by field key
+    BillDocument doc;
 
-    void add(int kind, int index, const PropertyList &list, const FieldShown &v = {})
+    void add(int kind, int index, const PropertyList &list, const Shown &v = {})
     {
-        registry.RegistryCtl(FieldKey::make(registry.count(), kind, index), list, 0,
-                             FieldRegistry::Add);
-        shown.insert(kind * 1000 + index, v);
+        const QString key = FieldKey::make(registry.count(), kind, index);
+        registry.RegistryCtl(key, list, 0, FieldRegistry::Add);
+        shown.insert(key, v);
     }
-    PrintItems items() const
+    PrintItems items()
     {
-        return BuildPrintItems(registry, [this](const FieldRecord &r) {
-            return shown.value(r.kind * 1000 + r.index);
-        });
+        const Result<BillTemplate> t = BillTemplate::fromRegistry(registry);
+        if (!t)
+            qFatal("template not read: %s", qPrintable(t.message()));
+        doc.setTemplate(t.value());
+        for (auto it = shown.cbegin(); it != shown.cend(); ++it) {
+            doc.setChecked(it.key(), it->text == QStringLiteral("√"));
+            doc.setDateText(it.key(), it->text);
+            doc.setText(it.key(), it->text);
+            doc.setColumns(it.key(), it->columns);
+        }
+        return BuildPrintItems(doc);
     }
 };
 
 const PropertyList billProps = props({{0, "转账支票"}, {3, "12758"}, {4, "5102"}});
-const PropertyList placed = props({{1, "1200"}, {2, "800"}, {5, "12"}, {8, "255"}});
+const PropertyList placed = props({{1, "1200"}, {2, "800"}, {3, "6000"}, {4, "300"}, {5, "12"}, {8, "255"}});
 
 // Ten columns 300 twips apart; the first entry (key 100) is the fen column.
 constexpr int FieldLeft = 1000;
@@ -59,16 +76,17 @@ PropertyList moneyProps(const QString &start, const QString &signUnit, const QSt
 
 qint32 twips(double v) { return qint32(units::roundHalfEven(v)); }
 
-FieldShown showsCheck(const QString &v) { FieldShown s; s.check = v; return s; }
-FieldShown showsDate(const QString &v) { FieldShown s; s.date = v; return s; }
-FieldShown showsMoney(const QString &v) { FieldShown s; s.moneyDigits = v; return s; }
-FieldShown showsText(const QString &all, const QStringList &lines)
+Shown shows(const QString &v) { return Shown{v, {}}; }
+// Money digits as the columns hold them, one per column.
+Shown showsMoney(const QString &digits)
 {
-    FieldShown s;
-    s.textAll = all;
-    s.lines = lines;
+    Shown s;
+    for (const QChar c : digits)
+        s.columns << QString(c);
     return s;
 }
+// A single box holds the amount as written.
+Shown showsBox(const QString &amount) { return Shown{QString(), {amount}}; }
 
 // Expected money items written as "text@where": @cN puts the text's last
 // character in column N, @gap is 50 twips left of the field with the whole
@@ -93,6 +111,8 @@ QList<QPair<qint32, QString>> expectedMoney(const QString &spec)
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(Shown)
 
 class TestPrintItems : public QObject {
     Q_OBJECT
@@ -124,7 +144,7 @@ void TestPrintItems::itemZeroDescribesTheBill()
 {
     Bill bill;
     bill.add(KindBill, 0, billProps);
-    bill.add(KindDate, 1, placed, showsDate("2024年5月1日"));
+    bill.add(KindDate, 1, placed, shows("2024年5月1日"));
     const PrintItems items = bill.items();
     QCOMPARE(items.size(), 2);
     QCOMPARE(items.at(0).left, 12758);
@@ -133,7 +153,7 @@ void TestPrintItems::itemZeroDescribesTheBill()
 
     // Without a bill record item 0 is still there, with no size.
     Bill noBill;
-    noBill.add(KindCheck, 1, placed, showsCheck("√"));
+    noBill.add(KindCheck, 1, placed, shows("√"));
     QCOMPARE(noBill.items().size(), 2);
     QCOMPARE(noBill.items().at(0), PrintItem{});
 }
@@ -142,25 +162,24 @@ void TestPrintItems::singleFields_data()
 {
     QTest::addColumn<int>("kind");
     QTest::addColumn<bool>("withProperties");
-    QTest::addColumn<FieldShown>("shown");
+    QTest::addColumn<Shown>("shown");
     QTest::addColumn<QString>("printed"); // empty: nothing printed
 
-    QTest::newRow("ticked check") << int(KindCheck) << true << showsCheck("√") << "√";
-    QTest::newRow("unticked check") << int(KindCheck) << true << FieldShown{} << "";
-    QTest::newRow("date") << int(KindDate) << true << showsDate("2024-05-01") << "2024-05-01";
-    QTest::newRow("blank date") << int(KindDate) << true << showsDate("  ") << "";
-    QTest::newRow("one-line text") << int(KindText) << true
-                                   << showsText("张三", {"张三"}) << "张三";
-    QTest::newRow("empty text") << int(KindText) << true << showsText("", {""}) << "";
-    QTest::newRow("label") << int(KindLabel) << true << showsText("收款人", {"收款人"}) << "";
-    QTest::newRow("no properties") << int(KindDate) << false << showsDate("2024") << "";
+    QTest::newRow("ticked check") << int(KindCheck) << true << shows("√") << "√";
+    QTest::newRow("unticked check") << int(KindCheck) << true << Shown{} << "";
+    QTest::newRow("date") << int(KindDate) << true << shows("2024-05-01") << "2024-05-01";
+    QTest::newRow("blank date") << int(KindDate) << true << shows("  ") << "";
+    QTest::newRow("one-line text") << int(KindText) << true << shows("张三") << "张三";
+    QTest::newRow("empty text") << int(KindText) << true << shows("") << "";
+    QTest::newRow("label") << int(KindLabel) << true << shows("收款人") << "";
+    QTest::newRow("no properties") << int(KindDate) << false << shows("2024") << "";
 }
 
 void TestPrintItems::singleFields()
 {
     QFETCH(int, kind);
     QFETCH(bool, withProperties);
-    QFETCH(FieldShown, shown);
+    QFETCH(Shown, shown);
     QFETCH(QString, printed);
 
     Bill bill;
@@ -180,7 +199,7 @@ void TestPrintItems::textLinesOneLineHeightApart()
     Bill bill;
     bill.add(KindBill, 0, billProps);
     const QStringList lines = {"北京市海淀区", "中关村大街", "", "一号"};
-    bill.add(KindText, 2, placed, showsText(lines.join(""), lines));
+    bill.add(KindText, 2, placed, shows(lines.join("\n")));
     const PrintItems items = bill.items();
     QCOMPARE(items.size(), 1 + lines.size());
     const double h = BillRenderer::lineHeight(12);
@@ -214,12 +233,12 @@ void TestPrintItems::fontSizes()
     QFETCH(QString, key5);
     QFETCH(int, size);
 
-    PropertyList list = props({{1, "1200"}, {2, "800"}, {8, "0"}});
+    PropertyList list = props({{1, "1200"}, {2, "800"}, {3, "6000"}, {4, "600"}, {8, "0"}});
     if (!key5.isNull())
         list.append(PropertyEntry{5, {}, key5});
     Bill bill;
     bill.add(KindBill, 0, billProps);
-    bill.add(KindText, 1, list, showsText("第一行第二行", {"第一行", "第二行"}));
+    bill.add(KindText, 1, list, shows("第一行\n第二行"));
     const PrintItems items = bill.items();
     QCOMPARE(items.size(), 3);
     QCOMPARE(items.at(1), (PrintItem{1200, 800, 0, qint16(size), "第一行"}));
@@ -230,7 +249,7 @@ void TestPrintItems::fontSizes()
 void TestPrintItems::money_data()
 {
     QTest::addColumn<PropertyList>("properties");
-    QTest::addColumn<QString>("digits");
+    QTest::addColumn<QString>("digits"); // a single box: the amount as written
     QTest::addColumn<QString>("expected");
 
     const PropertyList columnsWithSign = moneyProps("千万", "元", "￥");
@@ -241,8 +260,6 @@ void TestPrintItems::money_data()
     QTest::newRow("one column free") << columnsWithSign << "0123456789"
         << "￥@gap 9@c0 8@c1 7@c2 6@c3 5@c4 4@c5 3@c6 2@c7 1@c8";
     QTest::newRow("all columns used") << columnsWithSign << "9876543210"
-        << "￥@gap 0@c0 1@c1 2@c2 3@c3 4@c4 5@c5 6@c6 7@c7 8@c8 9@c9";
-    QTest::newRow("more digits than columns") << columnsWithSign << "19876543210"
         << "￥@gap 0@c0 1@c1 2@c2 3@c3 4@c4 5@c5 6@c6 7@c7 8@c8 9@c9";
     QTest::newRow("sign of two characters") << moneyProps("千万", "元", "RMB") << "0000000105"
         << "RMB@c3 5@c0 0@c1 1@c2";
@@ -269,13 +286,14 @@ void TestPrintItems::money_data()
 
 void TestPrintItems::evenlySpacedMoneyUsesTheControlsColumns()
 {
-    // No stored positions: the control's columns (leftmost first) stand in.
+    // No stored positions: the columns spread evenly over the field stand
+    // in (ten columns of 240 twips in 2940 twips: 300 apart).
     Bill bill;
     bill.add(KindBill, 0, billProps);
-    FieldShown shown = showsMoney("0000123450");
-    const QList<int> fenFirst = columns();
-    shown.columnX = QList<int>(fenFirst.crbegin(), fenFirst.crend());
-    bill.add(KindMoney, 1, moneyProps("千万", "元", "￥", false), shown);
+    PropertyList list = moneyProps("千万", "元", "￥", false);
+    list << PropertyEntry{3, {}, "2940"} << PropertyEntry{18, {}, "28"} << PropertyEntry{23, {}, "240"}
+         << PropertyEntry{36, {}, "是"};
+    bill.add(KindMoney, 1, list, showsMoney("0000123450"));
     const PrintItems items = bill.items();
     const auto want = expectedMoney("￥@c6 0@c0 5@c1 4@c2 3@c3 2@c4 1@c5");
     QCOMPARE(items.size(), 1 + want.size());
@@ -300,9 +318,7 @@ void TestPrintItems::moneyWithoutColumnPositions()
 
     Bill bill;
     bill.add(KindBill, 0, billProps);
-    FieldShown shown = showsMoney(digits);
-    shown.columnX = QList<int>(columns().size(), 0);
-    bill.add(KindMoney, 1, moneyProps("千万", "元", "￥", false), shown);
+    bill.add(KindMoney, 1, moneyProps("千万", "元", "￥", false), showsMoney(digits));
     QCOMPARE(bill.items().size(), 1);
 }
 
@@ -314,7 +330,8 @@ void TestPrintItems::money()
 
     Bill bill;
     bill.add(KindBill, 0, billProps);
-    bill.add(KindMoney, 1, properties, showsMoney(digits));
+    const bool box = entryValue(properties, 20).trimmed().isEmpty();
+    bill.add(KindMoney, 1, properties, box ? showsBox(digits) : showsMoney(digits));
     const PrintItems items = bill.items();
     const auto want = expectedMoney(expected);
     QCOMPARE(items.size(), 1 + want.size());
@@ -359,12 +376,18 @@ void TestPrintItems::fieldsToEmptyAfterPrint()
     Bill bill;
     bill.add(KindBill, 0, props({{31, "是"}}));
     bill.add(KindLabel, 1, props({{31, "是"}}));
-    bill.add(KindCheck, 1, props({{31, "是"}}));
-    bill.add(KindDate, 1, props({{31, "否"}}));
-    bill.add(KindText, 1, props({{31, "否"}, {31, "是"}}));
-    bill.add(KindMoney, 1, props({{1, "0"}, {31, "是"}}));
-    bill.add(KindText, 2, props({{1, "0"}}));
-    QCOMPARE(SlotsToEmptyAfterPrint(bill.registry), (QList<int>{2, 4, 5}));
+    bill.add(KindCheck, 1, props({{31, "是"}}), shows("√"));
+    bill.add(KindDate, 1, props({{31, "否"}}), shows("2024"));
+    bill.add(KindText, 1, props({{31, "否"}, {31, "是"}}), shows("货款"));
+    bill.add(KindMoney, 1, props({{1, "0"}, {20, "元"}, {31, "是"}}), showsMoney("512"));
+    bill.add(KindText, 2, props({{1, "0"}}), shows("留下"));
+    bill.items();
+    bill.doc.emptyAfterPrint();
+    QCOMPARE(bill.doc.text("00205001"), QString());
+    QCOMPARE(bill.doc.text("00306001"), QStringLiteral("2024"));
+    QCOMPARE(bill.doc.text("00407001"), QString());
+    QCOMPARE(bill.doc.moneyNumber("00508001"), QStringLiteral("000"));
+    QCOMPARE(bill.doc.text("00607002"), QStringLiteral("留下"));
 }
 
 QTEST_MAIN(TestPrintItems)

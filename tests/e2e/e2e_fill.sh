@@ -129,7 +129,15 @@ expect_exit 2 --db "$db" --template "$cheque" --set 99907999=1
 expect_exit 2 --db "$db" --template "$cheque" --set no-equals-sign
 expect_exit 2 --db "$db" --template "$cheque" --set =1
 expect_exit 2 --db "$db" --template "$cheque" --set 01508000=12,50
-expect_exit 2 --db "$db" --template "$cheque" --set 01508000=123456789012.00
+# An amount with more digits than the columns cannot be printed: never cut.
+expect_exit 4 --db "$db" --template "$cheque" --set 01508000=123456789012.00
+# A date that does not exist, or a text longer than its box, is never
+# printed: no PDF is written.
+expect_exit 4 --db "$db" --template "$cheque" --set 00606000=20260230 --pdf "$tmp/bad.pdf"
+expect_exit 4 --db "$db" --template "$cheque" --set 01907006=上海浦江贸易有限公司第二分公司财务部门 --pdf "$tmp/bad.pdf"
+[ ! -e "$tmp/bad.pdf" ] || fail "a PDF was written for a bill that cannot be printed"
+# The same date without --pdf only shows what the bill holds.
+"$exe" fill --db "$db" --template "$cheque" --set 00606000=20260230 >/dev/null 2>&1 || fail "fill without --pdf refused a bill it only shows"
 expect_exit 2 --db "$db" --template "$cheque" --set 00104000=label
 expect_exit 3 --db "$db" --template 支票/没有这张票
 printf 'this is not a database' > "$tmp/bad.db"

@@ -2,6 +2,7 @@
 #include "fields/moneyctl.h"
 #include "core/moneylayout.h"
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -19,6 +20,14 @@ private slots:
     void typingFillsColumnsRightToLeft();
     void keypadDigitsAdvance();
     void backspaceAndArrowsGoBack();
+    void backspaceCorrectsTheLastDigit_data();
+    void backspaceCorrectsTheLastDigit();
+    void fastTypingKeepsTheOrder();
+    void onlyDigitsEnterColumns();
+    void pasteEntersAnAmount_data();
+    void pasteEntersAnAmount();
+    void tabEntryTakesTheWholeAmount_data();
+    void tabEntryTakesTheWholeAmount();
     void lastColumnKeepsFocus();
     void focusSkipsHiddenColumns();
     void evenSpacing_data();
@@ -29,7 +38,7 @@ private slots:
     void dragClamps();
     void dragColumnWithMouse();
     void releaseRecordsPositionOutsideEditMode();
-    void singleBoxReadsFenAndDollars();
+    void singleBoxReadsYuan();
     void setCountRefusesTooMany();
     void setTextAndClear();
     void editModeLocksButTakesDigits();
@@ -70,6 +79,21 @@ MoneyCtl *TestMoneyCtl::makeField(const QString &startUnit, double widthTwips)
         qWarning("host window not active");
     return m_field;
 }
+
+namespace {
+
+// Types characters one key each, whatever they are (a Chinese input method
+// gives full-width digits).
+void typeText(QWidget *target, const QString &text)
+{
+    for (const QChar c : text) {
+        const int key = c.unicode() < 128 ? QKeySequence(QString(c))[0].key() : int(Qt::Key_unknown);
+        QTest::sendKeyEvent(QTest::Press, target, Qt::Key(key), QString(c), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, target, Qt::Key(key), QString(c), Qt::NoModifier);
+    }
+}
+
+} // namespace
 
 void TestMoneyCtl::type(int key, Qt::KeyboardModifiers modifiers)
 {
@@ -161,19 +185,144 @@ void TestMoneyCtl::keypadDigitsAdvance()
 void TestMoneyCtl::backspaceAndArrowsGoBack()
 {
     makeField(QStringLiteral("元"), 3000);
-    m_field->UserSetMoneyText({"1", "", ""});
+    m_field->UserSetMoneyText({"1", "2", ""});
     m_field->FocusColumn(2, false);
-    type(Qt::Key_Backspace); // empty column: back one
+    type(Qt::Key_Backspace); // an empty column: back one, and that digit goes
     QCOMPARE(focusedColumn(), 1);
-    QCOMPARE(m_field->TxtCol(1)->cursorPosition(), 0);
-    type(Qt::Key_Backspace);
+    QCOMPARE(m_field->UserGetMoneyText(), QStringList({"1", "", ""}));
+    type(Qt::Key_Left); // caret at 0: back
     QCOMPARE(focusedColumn(), 0);
     QCOMPARE(m_field->TxtCol(0)->cursorPosition(), 1); // caret at the end
-    type(Qt::Key_Right); // caret reaches the column's length: on to the next
+    type(Qt::Key_Right); // caret at the column's end: on to the next
     QCOMPARE(focusedColumn(), 1);
-    type(Qt::Key_Left); // caret already at 0: back
+    type(Qt::Key_Backspace);
     QCOMPARE(focusedColumn(), 0);
-    QCOMPARE(m_field->UserGetMoneyText(), QStringList({"1", "", ""}));
+    QCOMPARE(m_field->UserGetMoneyText(), QStringList({"", "", ""}));
+}
+
+// Backspace corrects the last digit typed: from the 千 column, 123456,
+// Backspace, 7 is 1234.57.
+void TestMoneyCtl::backspaceCorrectsTheLastDigit_data()
+{
+    QTest::addColumn<QString>("keys"); // digits; "<" is Backspace
+    QTest::addColumn<QString>("number");
+    QTest::newRow("last column") << "123456<7" << "00000123457";
+    QTest::newRow("before the last column") << "12345<7" << "00000123470";
+    QTest::newRow("two back") << "123456<<78" << "00000123478";
+    QTest::newRow("nothing left") << "1<<<" << "00000000000";
+}
+
+void TestMoneyCtl::backspaceCorrectsTheLastDigit()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, number);
+    makeField(QStringLiteral("亿"), 5000);
+    m_field->FocusColumn(m_field->UserGetMoneyFengID(QStringLiteral("千")), false);
+    for (const QChar c : keys)
+        type(c == u'<' ? int(Qt::Key_Backspace) : int(Qt::Key_0 + (c.unicode() - u'0')));
+    QCOMPARE(m_field->UserGetMoneyNumber(), number);
+}
+
+// Keys typed quickly overlap (press 1, press 2, release 2, release 1): each
+// digit is taken when its key goes down, in the order typed.
+void TestMoneyCtl::fastTypingKeepsTheOrder()
+{
+    makeField(QStringLiteral("亿"), 5000);
+    m_field->FocusColumn(m_field->UserGetMoneyFengID(QStringLiteral("千")), false);
+    const QString digits = QStringLiteral("123456");
+    for (int i = 0; i < digits.size(); i += 2) {
+        const auto a = Qt::Key(Qt::Key_0 + digits.at(i).digitValue());
+        const auto b = Qt::Key(Qt::Key_0 + digits.at(i + 1).digitValue());
+        QWidget *first = QApplication::focusWidget();
+        QTest::keyPress(first, a);
+        QWidget *second = QApplication::focusWidget();
+        QTest::keyPress(second, b);
+        QTest::keyRelease(second, b);
+        QTest::keyRelease(first, a);
+    }
+    QCOMPARE(m_field->UserGetMoneyNumber(), QStringLiteral("00000123456"));
+    QCOMPARE(m_field->UserGetMoneyToChinese(), QStringLiteral("壹仟贰佰叁拾肆圆伍角陆分"));
+}
+
+// Full-width digits (a Chinese input method's) are digits; letters and
+// other characters never appear in a column.
+void TestMoneyCtl::onlyDigitsEnterColumns()
+{
+    makeField(QStringLiteral("元"), 3000);
+    m_field->FocusColumn(0, false);
+    typeText(QApplication::focusWidget(), QStringLiteral("a"));
+    typeText(QApplication::focusWidget(), QStringLiteral("-"));
+    QCOMPARE(m_field->UserGetMoneyText(), QStringList({"", "", ""}));
+    typeText(QApplication::focusWidget(), QStringLiteral("１"));
+    typeText(QApplication::focusWidget(), QStringLiteral("２"));
+    typeText(QApplication::focusWidget(), QStringLiteral("x"));
+    typeText(QApplication::focusWidget(), QStringLiteral("３"));
+    QCOMPARE(m_field->UserGetMoneyText(), QStringList({"1", "2", "3"}));
+}
+
+void TestMoneyCtl::pasteEntersAnAmount_data()
+{
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QString>("number"); // empty: refused, the columns unchanged
+    QTest::newRow("point") << "1234.56" << "00000123456";
+    QTest::newRow("whole yuan") << "123456" << "00012345600";
+    QTest::newRow("thousands") << "1,234.56" << "00000123456";
+    QTest::newRow("sign") << "¥1234.56" << "00000123456";
+    QTest::newRow("full-width sign and digits") << "￥１２３４.５" << "00000123450";
+    QTest::newRow("text") << "一千元" << "";
+    QTest::newRow("three decimals") << "1.234" << "";
+    QTest::newRow("too long") << "1234567890.12" << "";
+}
+
+// Pasting an amount fills the columns right-aligned in one step.
+void TestMoneyCtl::pasteEntersAnAmount()
+{
+    QFETCH(QString, clipboard);
+    QFETCH(QString, number);
+    makeField(QStringLiteral("亿"), 5000);
+    m_field->UserSetMoneyText(QStringList(10, QString()) << QStringLiteral("9"));
+    QGuiApplication::clipboard()->setText(clipboard);
+    m_field->FocusColumn(3, false);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(m_field->UserGetMoneyNumber(), number.isEmpty() ? QStringLiteral("00000000009") : number);
+}
+
+// Entered with Tab, the field takes the amount as a clerk types it and
+// shows it right-aligned, yuan in 元 and fen in 分.
+void TestMoneyCtl::tabEntryTakesTheWholeAmount_data()
+{
+    QTest::addColumn<QString>("keys"); // "<" is Backspace
+    QTest::addColumn<QString>("number");
+    QTest::newRow("whole yuan") << "1234" << "00000123400";
+    QTest::newRow("with fen") << "1234.56" << "00000123456";
+    QTest::newRow("corrected") << "1234.57<6" << "00000123456";
+    QTest::newRow("jiao only") << ".5" << "00000000050";
+    QTest::newRow("third decimal refused") << "1.234" << "00000000123";
+    QTest::newRow("letters refused") << "12a3" << "00000012300";
+}
+
+void TestMoneyCtl::tabEntryTakesTheWholeAmount()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, number);
+    makeField(QStringLiteral("亿"), 5000);
+    auto *before = new QLineEdit(m_host.get());
+    before->show();
+    QWidget::setTabOrder(before, m_field);
+    before->setFocus();
+    QTest::keyClick(before, Qt::Key_Tab);
+    QVERIFY(m_field->hasFocus());
+    QVERIFY(m_field->isAmountTyping());
+    for (const QChar c : keys) {
+        if (c == u'<')
+            QTest::keyClick(m_field, Qt::Key_Backspace);
+        else
+            typeText(m_field, QString(c));
+    }
+    QCOMPARE(m_field->UserGetMoneyNumber(), number);
+    // A click on a column types column by column again.
+    QTest::mouseClick(m_field->TxtCol(10), Qt::LeftButton);
+    QVERIFY(!m_field->isAmountTyping());
 }
 
 void TestMoneyCtl::lastColumnKeepsFocus()
@@ -345,7 +494,7 @@ void TestMoneyCtl::releaseRecordsPositionOutsideEditMode()
     QCOMPARE(released.count(), 1);
 }
 
-void TestMoneyCtl::singleBoxReadsFenAndDollars()
+void TestMoneyCtl::singleBoxReadsYuan()
 {
     makeField(QStringLiteral("分"), 3000);
     m_field->UserChrLen(25);
@@ -355,15 +504,19 @@ void TestMoneyCtl::singleBoxReadsFenAndDollars()
     QCOMPARE(m_field->TxtCol(0)->width(), units::twipsToPixels(3000));
 
     m_field->FocusColumn(0, false);
-    QTest::keyClicks(m_field->TxtCol(0), QStringLiteral("100"));
+    QTest::keyClicks(m_field->TxtCol(0), QStringLiteral("1a00")); // a letter never goes in
     QCOMPARE(m_field->UserGetMoneyNumber(), QStringLiteral("100"));
-    QCOMPARE(m_field->UserGetMoneyToChinese(), QStringLiteral("壹圆整"));
+    // A whole number in one box is yuan, in words as in figures.
+    QCOMPARE(m_field->UserGetMoneyToChinese(), QStringLiteral("壹佰圆整"));
     QCOMPARE(m_field->UserGetMoneyToEnglish(), QStringLiteral("One Hundred Dollars Only"));
 
     QTest::keyClicks(m_field->TxtCol(0), QStringLiteral(".00"));
     QCOMPARE(m_field->UserGetMoneyToChinese(), QStringLiteral("壹佰圆整"));
     QCOMPARE(m_field->UserGetMoneyToEnglish(), QStringLiteral("One Hundred Dollars Only"));
 
+    // A third decimal is refused as it is typed.
+    QTest::keyClicks(m_field->TxtCol(0), QStringLiteral("5"));
+    QCOMPARE(m_field->UserGetMoneyNumber(), QStringLiteral("100.00"));
     // Seventeen digits before the point: no Chinese words, and a reason.
     m_field->UserSetMoneyText({QStringLiteral("12345678901234567.00")});
     QString error;

@@ -1,6 +1,8 @@
 #include "fields/checkctl.h"
 #include "fields/datectl.h"
 #include "fields/labelctl.h"
+#include "core/billrenderer.h"
+#include "core/units.h"
 #include "fields/textctl.h"
 
 #include <QApplication>
@@ -43,8 +45,10 @@ static QStringList screenLines(const QPlainTextEdit *box)
     QStringList lines;
     for (QTextBlock b = box->document()->begin(); b.isValid(); b = b.next()) {
         const QTextLayout *layout = b.layout();
-        for (int i = 0; i < layout->lineCount(); ++i)
-            lines << b.text().mid(layout->lineAt(i).textStart(), layout->lineAt(i).textLength());
+        for (int i = 0; i < layout->lineCount(); ++i) {
+            QString line = b.text().mid(layout->lineAt(i).textStart(), layout->lineAt(i).textLength());
+            lines << line.remove(FieldTextBox::SoftBreak); // a soft break ends the line
+        }
     }
     return lines;
 }
@@ -53,9 +57,10 @@ void TestTextFields::wrappedTextComesBackAsDisplayed()
 {
     TextCtl text;
     const QString payee = u"北京市海淀区中关村南大街甲十二号某某科技发展有限公司财务部"_qs;
-    // Twelve characters a line (the box keeps a 4-pixel margin either side).
-    const QFontMetrics fm(text.TextBox()->font());
-    text.resize(fm.horizontalAdvance(payee.left(12)) + 9, 120);
+    // Twelve characters a line in the printing font: the box breaks its
+    // lines where the paper does.
+    const double twelve = BillRenderer::textWidth(payee.left(12), 12);
+    text.resize(units::twipsToPixels(qRound64(twelve)) + 1, 120);
     text.UserSetTextBox(payee);
 
     // Read before the field was ever shown, then as displayed.
@@ -92,8 +97,8 @@ void TestTextFields::displayedLines()
     QFETCH(QStringList, lines);
     TextCtl field;
     // Wide enough for one short word and its space, not for two.
-    const QFontMetrics fm(field.TextBox()->font());
-    field.resize(fm.horizontalAdvance(QStringLiteral("aaaa bb")) + 8, 100);
+    const double width = BillRenderer::textWidth(QStringLiteral("aaaa bb"), 12);
+    field.resize(units::twipsToPixels(qRound64(width)) + 1, 100);
     field.UserSetTextBox(text);
     QStringList got{"stale"};
     QCOMPARE(field.UserGetTextBox(got), int(lines.size()));

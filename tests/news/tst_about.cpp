@@ -10,16 +10,14 @@
 
 namespace {
 
-AppState record(const QString &homePage, const QString &downLoadPage)
+void record(AppState &state, const QString &homePage, const QString &downLoadPage)
 {
-    AppState state;
     state.AppTitle = QString::fromUtf8("银行票据打印");
     state.AppVersion = QStringLiteral("1.0");
     state.AppPhone = QStringLiteral("010-12345678");
     state.AppAddress = QString::fromUtf8("北京市西城区");
     state.AppHomePage = homePage;
     state.AppDownLoadPage = downLoadPage;
-    return state;
 }
 
 QLabel *label(const QWidget &w, const char *name)
@@ -60,7 +58,8 @@ void TestAbout::labels()
 {
     QFETCH(QString, homePage);
     QFETCH(QString, downLoadPage);
-    const AppState state = record(homePage, downLoadPage);
+    AppState state;
+    record(state, homePage, downLoadPage);
     About box(state);
     QCOMPARE(label(box, "lblTVPA")->text(),
              state.AppTitle + "\r\n" + state.AppVersion + "\r\n" + state.AppPhone + "\r\n" + state.AppAddress);
@@ -72,7 +71,9 @@ void TestAbout::labels()
 
 void TestAbout::icon()
 {
-    About box(record({}, {}));
+    AppState state;
+    record(state, {}, {});
+    About box(state);
     QLabel *icon = label(box, "ImageIcon");
     QVERIFY(icon);
     QVERIFY(!icon->pixmap().isNull());
@@ -83,7 +84,9 @@ void TestAbout::icon()
 void TestAbout::emptyLinkDoesNothing()
 {
     UrlCatcher browser;
-    About box(record({}, QStringLiteral("http://www.example.com/dl")));
+    AppState state;
+    record(state, {}, QStringLiteral("http://www.example.com/dl"));
+    About box(state);
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box));
     clickLabel(box, "lblHomePage");
@@ -105,7 +108,8 @@ void TestAbout::linkOpensAndBoxStaysOpen()
     QFETCH(QByteArray, name);
     QFETCH(QString, url);
     UrlCatcher browser;
-    const AppState state = record(QStringLiteral("http://www.example.com"),
+    AppState state;
+    record(state, QStringLiteral("http://www.example.com"),
                                   QStringLiteral("https://www.example.com/dl"));
     bool stillOpen = false;
     QTimer::singleShot(0, this, [&] {

@@ -1,17 +1,11 @@
 // The print preview window: its settings bar, drawing, printing and the
 // emptying of fields after a print.
 #include "core/appstate.h"
+#include "core/pdfoutput.h"
 #include "core/units.h"
-#include "fields/checkctl.h"
-#include "fields/datectl.h"
-#include "fields/labelctl.h"
-#include "fields/moneyctl.h"
-#include "fields/textctl.h"
 #include "print/printersettings.h"
 #include "print/printpreview.h"
-#include "print/printread.h"
 #include "print/wrapbar.h"
-#include "workspace/fieldcontrols.h"
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QScrollArea>
@@ -54,20 +48,24 @@ void choose(QComboBox *list, int index)
     QTRY_VERIFY(!view->isVisible());
 }
 
+// The keys of the filled bill's fields.
+const QString TextKey = QStringLiteral("00107001");
+const QString DateKey = QStringLiteral("00206001");
+const QString CheckKey = QStringLiteral("00305001");
+const QString MoneyKey = QStringLiteral("00508001");
+
 // A workspace with a filled bill: a text field (emptied after printing), a
 // date field, a ticked check field (emptied), a label and a money field.
 struct Workspace {
+    AppState state; // outlives the window and the preview on it
     QWidget window;
-    QWidget *surface = nullptr;
-    AppState state;
-    FieldControls controls;
     QList<std::pair<QString, QString>> messages;
+    QList<QString> questions;
+    bool answer = true;
 
     explicit Workspace(int width = 1000, bool select = true, int height = 600)
     {
         window.resize(width, height);
-        surface = new QWidget(&window);
-        controls.init(surface);
         if (select) {
             state.SelectedClass = {0, "cKey1", "支票"};
             state.SelectedBill = {1, "bKey1", "转账支票"};
@@ -83,27 +81,29 @@ struct Workspace {
     void fill()
     {
         add(KindBill, 0, props({{0, "转账支票"}, {3, "12758"}, {4, "5102"}}));
-        add(KindText, 1, props({{1, "1200"}, {2, "800"}, {5, "12"}, {31, "是"}}));
-        add(KindDate, 1, props({{1, "6000"}, {2, "800"}, {5, "12"}, {31, "否"}}));
+        add(KindText, 1, props({{1, "1200"}, {2, "800"}, {3, "3000"}, {4, "1500"}, {5, "12"}, {31, "是"}}));
+        add(KindDate, 1, props({{1, "6000"}, {2, "800"}, {3, "3000"}, {4, "300"}, {5, "12"}, {31, "否"}}));
         add(KindCheck, 1, props({{1, "300"}, {2, "4000"}, {5, "12"}, {31, "是"}}));
         add(KindLabel, 1, props({{1, "300"}, {2, "300"}, {5, "12"}, {31, "是"}}));
         add(KindMoney, 1, props({{1, "7000"}, {2, "2500"}, {5, "14"}, {20, "千"}, {21, "元"},
                                  {22, "￥"}, {100, "1500"}, {101, "1200"}, {102, "900"},
                                  {103, "600"}, {104, "300"}, {105, "0"}}));
-        controls.texts.create(1, surface)->UserSetTextBox("北京市海淀区");
-        controls.dates.create(1, surface)->UserSetDateTextBox("2024年05月01日");
-        controls.checks.create(1, surface)->UserSetCheckValue("√");
-        controls.labels.create(1, surface);
-        MoneyCtl *money = controls.moneys.create(1, surface);
-        money->UserSetMoneyCount(6);
-        money->UserSetMoneyText({"", "1", "2", "3", "4", "5"});
+        state.Bill.setTemplate(BillTemplate::fromRegistry(state.Registry).value());
+        state.Bill.setText(TextKey, "北京市海淀区");
+        state.Bill.setDateText(DateKey, "2024年05月01日");
+        state.Bill.setChecked(CheckKey, true);
+        state.Bill.setColumns(MoneyKey, {"", "1", "2", "3", "4", "5"});
     }
 
     PrintPreview *open()
     {
-        auto *preview = new PrintPreview(state, controls, &window);
+        auto *preview = new PrintPreview(state, &window);
         preview->setMessageSink([this](const QString &title, const QString &text, bool) {
             messages.append({title, text});
+        });
+        preview->setQuestionSink([this](const QString &, const QString &text) {
+            questions.append(text);
+            return answer;
         });
         return preview;
     }
@@ -120,13 +120,17 @@ private slots:
     void followsTheWindow();
     void captionAndDrawing();
     void withoutTemplateNothingIsDrawn();
+    void openBillWhateverTheTreeSelects();
     void printerChoice();
     void itemsFromTheFieldControls();
     void copiesZeroPrintsNothing();
     void printEmptiesMarkedFields_data();
     void printEmptiesMarkedFields();
     void failedPrintKeepsEverything();
-    void emptyRegistryReportsClearError();
+    void nothingOpenPrintsNothing();
+    void emptyBillIsRefused();
+    void overflowingTextAsksFirst_data();
+    void overflowingTextAsksFirst();
     void closeUnregisters();
     void openShowsOnePreview();
     void pdfOfTheFilledBill();
@@ -326,14 +330,26 @@ void TestPreview::captionAndDrawing()
 void TestPreview::withoutTemplateNothingIsDrawn()
 {
     Workspace ws(1000, false);
-    ws.state.SelectedClass = {0, "cKey1", "支票"}; // a class node: no template
-    ws.fill();
     PrintPreview *p = ws.open();
     QCOMPARE(p->windowTitle(), QStringLiteral("打印预览"));
     QCOMPARE(p->LblCaptionC()->text(), QStringLiteral("打印预览---当前打印机为：") + p->currentPrinter());
     QVERIFY(p->items().isEmpty());
     QVERIFY(p->PictureC()->isHidden());
     QVERIFY(p->TxtPaperWidthC()->text().isEmpty());
+    delete p;
+}
+
+// A click on a class node after the bill was opened changes nothing: the
+// preview shows the bill open on the surface.
+void TestPreview::openBillWhateverTheTreeSelects()
+{
+    Workspace ws(1000, false);
+    ws.fill();
+    ws.state.SelectedClass = {0, "cKey1", "支票"}; // a class node: no template
+    PrintPreview *p = ws.open();
+    QVERIFY(p->windowTitle().startsWith(QStringLiteral("票据(转账支票)打印预览")));
+    QVERIFY(p->items().size() > 5);
+    QVERIFY(!p->PictureC()->isHidden());
     delete p;
 }
 
@@ -374,11 +390,9 @@ void TestPreview::itemsFromTheFieldControls()
     Workspace ws;
     ws.fill();
     // A narrow text field wraps its text: one item per displayed line.
-    TextCtl *text = ws.controls.texts.at(1);
-    text->setGeometry(0, 0, px(1200), px(1500));
-    text->UserSetTextBox("北京市海淀区中关村大街一号院");
-    QStringList lines;
-    QVERIFY(text->UserGetTextBox(lines) > 1);
+    ws.state.Bill.setText(TextKey, "北京市海淀区中关村大街一号院");
+    const QStringList lines = ws.state.Bill.lines(TextKey);
+    QVERIFY(lines.size() > 1);
 
     PrintPreview *p = ws.open();
     const PrintItems &items = p->items();
@@ -408,7 +422,7 @@ void TestPreview::copiesZeroPrintsNothing()
     p->CmdPrint_Click();
     QVERIFY(!QFile::exists(path));
     QCOMPARE(printed.count(), 0);
-    QCOMPARE(ws.controls.checks.at(1)->UserGetCheckValue(), QStringLiteral("√"));
+    QCOMPARE(ws.state.Bill.text(CheckKey), QStringLiteral("√"));
     QVERIFY(ws.messages.isEmpty());
     delete p;
 }
@@ -434,7 +448,7 @@ void TestPreview::printEmptiesMarkedFields()
     p->setPdfFileName(path);
     p->TxtCopiesC()->setText(copies);
     QSignalSpy printed(p, &PrintPreview::printed);
-    QSignalSpy textChanged(ws.controls.texts.at(1), &TextCtl::TBChange);
+    QSignalSpy changed(&ws.state.Bill, &BillDocument::valueChanged);
     p->CmdPrint_Click();
     QVERIFY2(ws.messages.isEmpty(), qPrintable(ws.messages.value(0).second));
     QCOMPARE(printed.count(), 1);
@@ -445,12 +459,12 @@ void TestPreview::printEmptiesMarkedFields()
         QVERIFY(QString::fromUtf8(info.readAllStandardOutput())
                     .contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\b").arg(pages))));
 
-    // Marked fields are empty, raising their change events; the others stay.
-    QCOMPARE(ws.controls.texts.at(1)->UserGetTextAll(), QString());
-    QCOMPARE(textChanged.count(), 1);
-    QCOMPARE(ws.controls.checks.at(1)->UserGetCheckValue(), QString());
-    QCOMPARE(ws.controls.dates.at(1)->UserGetDateTextBox(), QStringLiteral("2024年05月01日"));
-    QCOMPARE(ws.controls.moneys.at(1)->UserGetMoneyNumber(), QStringLiteral("012345"));
+    // Marked fields are empty, announcing their changes; the others stay.
+    QCOMPARE(ws.state.Bill.text(TextKey), QString());
+    QCOMPARE(changed.count(), 2);
+    QCOMPARE(ws.state.Bill.text(CheckKey), QString());
+    QCOMPARE(ws.state.Bill.text(DateKey), QStringLiteral("2024年05月01日"));
+    QCOMPARE(ws.state.Bill.moneyNumber(MoneyKey), QStringLiteral("012345"));
     QVERIFY(ws.state.IsWindowOpen("PrintPreview"));
     delete p;
 }
@@ -466,21 +480,72 @@ void TestPreview::failedPrintKeepsEverything()
     QCOMPARE(ws.messages.size(), 1);
     QCOMPARE(ws.messages.first().first, QStringLiteral("注意"));
     QVERIFY(ws.messages.first().second.startsWith(QStringLiteral("%1\n").arg(PrintErrorNumber)));
-    QCOMPARE(ws.controls.checks.at(1)->UserGetCheckValue(), QStringLiteral("√"));
+    QCOMPARE(ws.state.Bill.text(CheckKey), QStringLiteral("√"));
     QVERIFY(ws.state.IsWindowOpen("PrintPreview"));
     QVERIFY(p->CmdPrintC());
     delete p;
 }
 
-void TestPreview::emptyRegistryReportsClearError()
+void TestPreview::nothingOpenPrintsNothing()
 {
     Workspace ws;
     PrintPreview *p = ws.open();
     p->CmbPrintersC_Click(p->CmbPrintersC()->count() - 1);
-    p->setPdfFileName(m_dir.filePath("empty.pdf"));
+    const QString path = m_dir.filePath("none.pdf");
+    p->setPdfFileName(path);
     p->CmdPrint_Click();
     QCOMPARE(ws.messages.size(), 1);
-    QCOMPARE(ws.messages.first(), (std::pair<QString, QString>("注意", "清除错误")));
+    QCOMPARE(ws.messages.first(), (std::pair<QString, QString>("注意", "未选中要打印的票据！")));
+    QVERIFY(!QFile::exists(path));
+    delete p;
+}
+
+// A bill whose fields are all empty would put nothing on paper: refused,
+// nothing written, nothing emptied.
+void TestPreview::emptyBillIsRefused()
+{
+    Workspace ws;
+    ws.fill();
+    ws.state.Bill.clearAll();
+    PrintPreview *p = ws.open();
+    p->CmbPrintersC_Click(p->CmbPrintersC()->count() - 1);
+    const QString path = m_dir.filePath("blank.pdf");
+    p->setPdfFileName(path);
+    QSignalSpy printed(p, &PrintPreview::printed);
+    p->CmdPrint_Click();
+    QCOMPARE(ws.messages.size(), 1);
+    QVERIFY(ws.messages.first().second.contains(QStringLiteral("没有要打印")));
+    QVERIFY(!QFile::exists(path));
+    QCOMPARE(printed.count(), 0);
+    delete p;
+}
+
+// A text that runs past its box prints only when the clerk says so; the
+// question names the field.
+void TestPreview::overflowingTextAsksFirst_data()
+{
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("clerk goes on") << true;
+    QTest::newRow("clerk stops") << false;
+}
+
+void TestPreview::overflowingTextAsksFirst()
+{
+    QFETCH(bool, answer);
+    Workspace ws;
+    ws.fill();
+    ws.answer = answer;
+    ws.state.Bill.setText(TextKey, QString(100, QChar(u'字')));
+    PrintPreview *p = ws.open();
+    p->CmbPrintersC_Click(p->CmbPrintersC()->count() - 1);
+    const QString path = m_dir.filePath(QStringLiteral("long%1.pdf").arg(answer));
+    p->setPdfFileName(path);
+    p->CmdPrint_Click();
+    QCOMPARE(ws.questions.size(), 1);
+    QVERIFY(ws.questions.first().contains(QStringLiteral("超出")));
+    QCOMPARE(QFile::exists(path), answer);
+    // Emptied only after a print that went through.
+    QCOMPARE(ws.state.Bill.text(CheckKey).isEmpty(), answer);
     delete p;
 }
 
@@ -503,12 +568,12 @@ void TestPreview::openShowsOnePreview()
     Workspace ws;
     ws.fill();
     ws.window.show();
-    PrintPreview *first = PrintPreview::Open(ws.state, ws.controls, &ws.window);
+    PrintPreview *first = PrintPreview::Open(ws.state, &ws.window);
     QVERIFY(first->isVisible());
-    QCOMPARE(PrintPreview::Open(ws.state, ws.controls, &ws.window), first);
+    QCOMPARE(PrintPreview::Open(ws.state, &ws.window), first);
     QCOMPARE(ws.state.OpenWindows.count("PrintPreview"), 1);
     first->CmdClose_Click();
-    PrintPreview *second = PrintPreview::Open(ws.state, ws.controls, &ws.window);
+    PrintPreview *second = PrintPreview::Open(ws.state, &ws.window);
     QVERIFY(second != first);
     QCOMPARE(ws.state.OpenWindows.count("PrintPreview"), 1);
     delete second;
@@ -519,11 +584,11 @@ void TestPreview::pdfOfTheFilledBill()
     Workspace ws;
     ws.fill();
     const QString path = m_dir.filePath("fill.pdf");
-    const PrintStatus status = PrintBillToPdf(ws.state.Registry, ws.controls, path);
-    QVERIFY2(status.ok(), qPrintable(status.description));
+    const Status status = PrintItemsToPdf(BuildPrintItems(ws.state.Bill), path);
+    QVERIFY2(status.ok(), qPrintable(status.message));
     QVERIFY(QFile::exists(path));
     // Printing into a file empties nothing.
-    QCOMPARE(ws.controls.checks.at(1)->UserGetCheckValue(), QStringLiteral("√"));
+    QCOMPARE(ws.state.Bill.text(CheckKey), QStringLiteral("√"));
 }
 
 QTEST_MAIN(TestPreview)

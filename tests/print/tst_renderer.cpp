@@ -1,5 +1,6 @@
 // The one renderer and the print job: texts land on the paper at their twip
 // positions, measured on the PDF that comes out.
+#include "core/billdocument.h"
 #include "core/billrenderer.h"
 #include "print/printersettings.h"
 #include "print/printjob.h"
@@ -173,14 +174,15 @@ void TestRenderer::textLinesStackOneUnderTheOther()
     PropertyList bill = {{0, {}, QStringLiteral("票")}, {3, {}, QStringLiteral("16000")},
                          {4, {}, QStringLiteral("11000")}};
     PropertyList text = {{1, {}, QStringLiteral("2000")}, {2, {}, QStringLiteral("1500")},
+                         {3, {}, QStringLiteral("8000")}, {4, {}, QStringLiteral("6000")},
                          {5, {}, QString::number(size)}, {8, {}, QStringLiteral("0")}};
     registry.RegistryCtl(FieldKey::make(0, KindBill, 0), bill, 0, FieldRegistry::Add);
     registry.RegistryCtl(FieldKey::make(1, KindText, 1), text, 0, FieldRegistry::Add);
     const QStringList lines = {QStringLiteral("上海浦江"), QStringLiteral("Egypt"), QStringLiteral("贸易公司")};
-    FieldShown shown;
-    shown.textAll = lines.join(QString());
-    shown.lines = lines;
-    const PrintItems items = BuildPrintItems(registry, [&](const FieldRecord &) { return shown; });
+    BillDocument doc;
+    doc.setTemplate(BillTemplate::fromRegistry(registry).value());
+    doc.setText(FieldKey::make(1, KindText, 1), lines.join(QLatin1Char('\n')));
+    const PrintItems items = BuildPrintItems(doc);
     QCOMPARE(items.size(), 1 + lines.size());
 
     const QString path = m_dir.filePath(QStringLiteral("lines%1.pdf").arg(size));
@@ -204,8 +206,8 @@ void TestRenderer::textLinesStackOneUnderTheOther()
 void TestRenderer::pdfOfTheCommandLine()
 {
     const QString path = m_dir.filePath(QStringLiteral("fill.pdf"));
-    const PrintStatus status = PrintItemsToPdf(sampleItems(), path);
-    QVERIFY2(status.ok(), qPrintable(status.description));
+    const Status status = PrintItemsToPdf(sampleItems(), path);
+    QVERIFY2(status.ok(), qPrintable(status.message));
     const QList<Page> pages = readPdf(path);
     QCOMPARE(pages.size(), 1);
     QVERIFY(pages.first().width > pages.first().height);
@@ -266,11 +268,10 @@ void TestRenderer::copies()
 
 void TestRenderer::unwritableFileIsAnError()
 {
-    const PrintStatus status =
+    const Status status =
         PrintItemsToPdf(sampleItems(), m_dir.filePath(QStringLiteral("no/such/dir/x.pdf")));
-    QCOMPARE(status.number, PrintErrorNumber);
-    QVERIFY(!status.description.isEmpty());
-    QVERIFY(!status.printed);
+    QCOMPARE(status.error, 3);
+    QVERIFY(!status.message.isEmpty());
     QVERIFY(!PrintItemsToPdf(sampleItems(), QString()).ok());
 }
 

@@ -1,4 +1,5 @@
 // Reading template property texts as numbers when a template opens.
+#include "core/propvalue.h"
 #include "workspace/billopen.h"
 
 #include <QTest>
@@ -36,7 +37,7 @@ void TestBillOpen::strictWhole()
 {
     QFETCH(QString, text);
     QFETCH(bool, ok);
-    const std::optional<int> v = opening::strictWhole(text);
+    const std::optional<int> v = propvalue::strictWhole(text);
     QCOMPARE(v.has_value(), ok);
     if (ok) {
         QFETCH(int, value);
@@ -63,7 +64,7 @@ void TestBillOpen::leadingNumber()
 {
     QFETCH(QString, text);
     QFETCH(double, value);
-    QCOMPARE(opening::leadingNumber(text), value);
+    QCOMPARE(propvalue::leadingNumber(text), value);
 }
 
 void TestBillOpen::colorValue_data()
@@ -82,7 +83,7 @@ void TestBillOpen::colorValue()
 {
     QFETCH(QString, text);
     QFETCH(quint32, value);
-    QCOMPARE(opening::colorValue(text), value);
+    QCOMPARE(propvalue::colour(text), value);
 }
 
 void TestBillOpen::twipsPlacement()

@@ -274,10 +274,22 @@ void TestMainWindow::printNeedsASelection()
     QCOMPARE(catcher.text, QStringLiteral("未选中要打印的票据！"));
     QCOMPARE(print.count(), 0);
 
+    // A class node selected: still no bill to print.
+    m_win->tree()->setCurrentItem(nodeByText(m_win->tree(), "支票"));
+    m_win->TreeViewCtl_NodeClick();
+    catcher.arm();
+    printButton->trigger();
+    QCOMPARE(catcher.text, QStringLiteral("未选中要打印的票据！"));
+    QCOMPARE(print.count(), 0);
+
+    // A bill open: it prints, whatever node is clicked since.
+    doubleClick("转账支票");
     m_win->tree()->setCurrentItem(nodeByText(m_win->tree(), "支票"));
     m_win->TreeViewCtl_NodeClick();
     printButton->trigger();
     QCOMPARE(print.count(), 1);
+    QVERIFY(m_state->Bill.isOpen());
+    QCOMPARE(m_state->Bill.billTemplate().table(), QStringLiteral("支票_转账支票"));
 }
 
 void TestMainWindow::openingCreatesControls()
@@ -368,7 +380,8 @@ void TestMainWindow::openingStopsOnBadRowsWithoutCrash_data()
     QTest::addColumn<QString>("bill");
     QTest::addColumn<bool>("labelMade");
     QTest::newRow("missing table") << "缺表" << false;
-    QTest::newRow("position not a number") << "坏模板" << true;
+    // Checked whole before any control is made: nothing half-opened.
+    QTest::newRow("position not a number") << "坏模板" << false;
 }
 
 void TestMainWindow::openingStopsOnBadRowsWithoutCrash()

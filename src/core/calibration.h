@@ -5,14 +5,13 @@
 // in a table of its own and applied only to the print job's transform; the
 // template, the preview and the print items never see it.
 #include "core/templatestore.h"
-#include "print/printjob.h"
+#include "core/result.h"
 #include <QSizeF>
 #include <QString>
 #include <QTransform>
 #include <optional>
 
 class QPainter;
-class QPrinter;
 
 struct PrinterCalibration {
     QString printerName;
@@ -70,9 +69,9 @@ std::optional<PrinterCalibration> compute(const QString &printerName, const Cali
 // Paints the page onto a painter whose coordinates are twips.
 void paintPage(QPainter &painter, const CalibrationPage &page);
 
-// Prints the page, uncalibrated, landscape A4, on a printer directed to a
-// device (PrinterSettings::SelectPrinter / SelectPdf).
-PrintStatus printPage(QPrinter &printer, const CalibrationPage &page);
+// The printer choice that prints into a PDF file; it has a calibration of
+// its own like any printer.
+QString pdfPrinterName();
 
 } // namespace calibration
 

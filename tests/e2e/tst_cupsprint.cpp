@@ -21,7 +21,6 @@
 #include "workspace/billsurface.h"
 #include "workspace/designctl.h"
 #include "workspace/fieldcontrols.h"
-#include "workspace/fillrules.h"
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -163,7 +162,6 @@ struct Cheque {
     QWidget host;
     BillSurface *surface = nullptr;
     FieldControls controls;
-    std::unique_ptr<FillRules> rules;
     std::unique_ptr<BillOpener> opener;
 
     QString open()
@@ -180,14 +178,7 @@ struct Cheque {
             return QStringLiteral("cannot mark the purpose field");
         surface = new BillSurface(&host);
         controls.init(&host);
-        rules = std::make_unique<FillRules>(state, controls);
-        rules->connectField(KindDate, 0, controls.dates.at(0));
-        rules->connectField(KindText, 0, controls.texts.at(0));
-        rules->connectField(KindMoney, 0, controls.moneys.at(0));
         opener = std::make_unique<BillOpener>(state, controls, surface, &host);
-        opener->controlCreated = [this](int kind, int index, QWidget *control) {
-            rules->connectField(kind, index, control);
-        };
         state.SelectedClass = {0, QStringLiteral("cKey1"), QStringLiteral("支票")};
         state.SelectedBill = {1, QStringLiteral("bKey1"), QStringLiteral("转账支票")};
         opener->ReadAddCtl(QStringLiteral("支票_转账支票"), 0);
@@ -248,7 +239,7 @@ void TestCupsPrint::printFilledChequeThroughTheQueue()
     QCOMPARE(cheque.controls.texts.at(10)->UserGetTextAll(), QStringLiteral("货款"));
 
     QList<std::pair<QString, QString>> messages;
-    auto *preview = new PrintPreview(cheque.state, cheque.controls, &cheque.host);
+    auto *preview = new PrintPreview(cheque.state, &cheque.host);
     preview->setMessageSink([&](const QString &title, const QString &text, bool) {
         messages.append({title, text});
     });
@@ -317,8 +308,8 @@ void TestCupsPrint::printFilledChequeThroughTheQueue()
 void TestCupsPrint::comparePages(const QString &printedPdf, const PrintItems &items)
 {
     const QString directPdf = m_work.filePath(QStringLiteral("direct.pdf"));
-    const PrintStatus direct = PrintItemsToPdf(items, directPdf);
-    QVERIFY2(direct.ok(), qPrintable(direct.description));
+    const Status direct = PrintItemsToPdf(items, directPdf);
+    QVERIFY2(direct.ok(), qPrintable(direct.message));
     const QImage reference = render(directPdf, m_work.filePath(QStringLiteral("direct")));
     const QImage portrait = render(printedPdf, m_work.filePath(QStringLiteral("printed")));
     QVERIFY(!reference.isNull() && !portrait.isNull());

@@ -1,11 +1,9 @@
-#include "print/calibration.h"
+#include "core/calibration.h"
 #include "core/sqlhelpers.h"
 #include "core/units.h"
 #include "core/billrenderer.h"
-#include "print/printersettings.h"
 #include <QLoggingCategory>
 #include <QPainter>
-#include <QPrinter>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -62,6 +60,11 @@ CalibrationPage CalibrationPage::forBill(int widthTwips, int heightTwips)
 }
 
 namespace calibration {
+
+QString pdfPrinterName()
+{
+    return QStringLiteral("PDF 文件");
+}
 
 QString tableName()
 {
@@ -182,24 +185,6 @@ void paintPage(QPainter &painter, const CalibrationPage &page)
         top += line;
     }
     painter.restore();
-}
-
-PrintStatus printPage(QPrinter &printer, const CalibrationPage &page)
-{
-    if (PrinterSettings::DeviceName(printer).isEmpty())
-        return PrintStatus{PrintErrorNumber, QStringLiteral("没有选择打印机"), false};
-    PrintOrientation(printer).SetPrintStyle(2, 9);
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return PrintStatus{PrintErrorNumber,
-                           QStringLiteral("无法在“%1”上打印校准页").arg(PrinterSettings::DeviceName(printer)),
-                           false};
-    painter.setTransform(BillRenderer::twipsTransform(printer.logicalDpiX(), printer.logicalDpiY()));
-    paintPage(painter, page);
-    painter.end();
-    if (printer.printerState() == QPrinter::Error)
-        return PrintStatus{PrintErrorNumber, QStringLiteral("打印校准页失败"), false};
-    return PrintStatus{0, QString(), true};
 }
 
 } // namespace calibration

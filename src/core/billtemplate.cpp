@@ -1,0 +1,257 @@
+#include "core/billtemplate.h"
+
+#include "core/moneylayout.h"
+#include "core/propvalue.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+// Largest font size a print item holds.
+constexpr int MaxFontSize = 32767;
+
+bool sideBySide(const QList<int> &leftmostFirst)
+{
+    for (qsizetype i = 1; i < leftmostFirst.size(); ++i)
+        if (leftmostFirst.at(i) <= leftmostFirst.at(i - 1))
+            return false;
+    return true;
+}
+
+// First entry of each key wins, as every reader of a property list does.
+template <class F>
+void forFirstEntries(const PropertyList &props, F &&f)
+{
+    QList<int> seen;
+    for (const PropertyEntry &e : props) {
+        if (e.key < prop::FirstColumn) {
+            if (seen.contains(e.key))
+                continue;
+            seen.append(e.key);
+        }
+        f(e);
+    }
+}
+
+QString tooFar(const QString &what, const QString &value)
+{
+    return QStringLiteral("%1的值“%2”不是有效的位置或尺寸（应为 ±%3 缇以内的整数）")
+        .arg(what, value.left(60))
+        .arg(BillTemplate::MaxTwips);
+}
+
+std::optional<int> geometry(const QString &value)
+{
+    const std::optional<int> v = propvalue::strictWhole(value);
+    if (!v || *v > BillTemplate::MaxTwips || *v < -BillTemplate::MaxTwips)
+        return std::nullopt;
+    return v;
+}
+
+} // namespace
+
+QList<int> MoneyColumns::printPositions() const
+{
+    if (!stored.isEmpty())
+        return stored;
+    if (sideBySide(columnX))
+        return QList<int>(columnX.crbegin(), columnX.crend());
+    return {};
+}
+
+MoneyColumns readMoneyColumns(const PropertyList &props, int fieldWidth)
+{
+    MoneyColumns m;
+    // Applied in list order, as the field takes them: the highest unit sets
+    // the column count and puts every column back at 0; even spacing is
+    // worked out from what is known when its key comes.
+    m.columnX = {0};
+    m.separatorX = {0};
+    forFirstEntries(props, [&m, fieldWidth](const PropertyEntry &e) {
+        switch (e.key) {
+        case prop::LineWidth: m.separatorWidth = propvalue::whole(e.value); break;
+        case prop::LineColour: m.lineColour = propvalue::colour(e.value); break;
+        case prop::StartUnit: {
+            const int position = int(moneylayout::UnitNames().indexOf(e.value));
+            if (position >= 0)
+                m.count = position + 1;
+            m.columnX = QList<int>(m.count, 0);
+            m.separatorX = QList<int>(m.count, 0);
+            break;
+        }
+        case prop::ColumnWidth: m.columnWidth = propvalue::whole(e.value); break;
+        case prop::Draggable: m.draggable = propvalue::isYes(e.value); break;
+        case prop::SameSpacing: m.sameSpacing = propvalue::isYes(e.value); break;
+        default:
+            if (e.key >= prop::FirstColumn)
+                m.stored.append(propvalue::whole(e.value));
+            break;
+        }
+    });
+    if (m.sameSpacing) {
+        const moneylayout::Spacing s =
+            moneylayout::evenSpacing(m.count, fieldWidth, m.columnWidth, m.separatorWidth);
+        m.columnX = s.columnX;
+        m.separatorX = s.separatorX;
+    } else if (!m.stored.isEmpty()) {
+        // Stored positions are handed over the last one first.
+        const QList<int> given(m.stored.crbegin(), m.stored.crend());
+        for (qsizetype i = 0; i < given.size() && i < m.columnX.size(); ++i)
+            m.columnX[i] = given.at(i);
+        const QList<int> bars = moneylayout::separatorsBetween(m.columnX, m.columnWidth, m.separatorWidth);
+        for (qsizetype i = 0; i < bars.size() && i < m.separatorX.size(); ++i)
+            m.separatorX[i] = bars.at(i);
+    }
+    return m;
+}
+
+namespace {
+
+Status readBill(const FieldRecord &record, QString &name, std::optional<int> &width,
+                std::optional<int> &height, std::optional<quint32> &background)
+{
+    Status status;
+    forFirstEntries(record.props(), [&](const PropertyEntry &e) {
+        if (!status.ok())
+            return;
+        switch (e.key) {
+        case prop::Name: name = e.value; break;
+        case prop::Width:
+        case prop::Height: {
+            const std::optional<int> v = geometry(e.value);
+            if (!v || *v < 0) {
+                status = Status::failure(tooFar(e.key == prop::Width ? QStringLiteral("票据宽度")
+                                                                     : QStringLiteral("票据高度"),
+                                                e.value));
+                return;
+            }
+            (e.key == prop::Width ? width : height) = *v;
+            break;
+        }
+        case prop::BackColour: background = propvalue::colour(e.value); break;
+        default: break;
+        }
+    });
+    return status;
+}
+
+void readText(const PropertyEntry &e, TemplateField &f)
+{
+    switch (e.key) {
+    case prop::Code: f.code = e.value; break;
+    case prop::Source: f.source = e.value; break;
+    case prop::Previous: f.previous = e.value; break;
+    case prop::Prefix: f.prefix = e.value; break;
+    case prop::Suffix: f.suffix = e.value; break;
+    case prop::Factor1: f.factor1 = e.value; break;
+    case prop::Factor2: f.factor2 = e.value; break;
+    case prop::SumTarget: f.sumTarget = e.value; break;
+    case prop::SignUnit: f.signUnit = e.value; break;
+    case prop::Sign: f.sign = e.value; break;
+    case prop::StartUnit: f.startUnit = e.value; break;
+    default: break;
+    }
+}
+
+Status readField(const FieldRecord &record, const QString &key, TemplateField &f)
+{
+    Status status;
+    bool hasLeft = false;
+    bool hasTop = false;
+    forFirstEntries(record.props(), [&](const PropertyEntry &e) {
+        if (!status.ok() || e.key >= prop::FirstColumn)
+            return;
+        switch (e.key) {
+        case prop::Name: f.name = e.value; break;
+        case prop::Left:
+        case prop::Top:
+        case prop::Width:
+        case prop::Height: {
+            const std::optional<int> v = geometry(e.value);
+            if (!v || (*v < 0 && (e.key == prop::Width || e.key == prop::Height))) {
+                status = Status::failure(QStringLiteral("字段 %1（%2）：%3")
+                                             .arg(key, f.name.left(60), tooFar(QStringLiteral("位置"), e.value)));
+                return;
+            }
+            if (e.key == prop::Left) { f.rect.moveLeft(*v); hasLeft = true; }
+            else if (e.key == prop::Top) { f.rect.moveTop(*v); hasTop = true; }
+            else if (e.key == prop::Width) f.rect.setWidth(*v);
+            else f.rect.setHeight(*v);
+            break;
+        }
+        case prop::FontSize: {
+            const double size = propvalue::leadingNumber(e.value);
+            if (size >= 0.5)
+                f.fontSize = std::min(propvalue::whole(e.value), MaxFontSize);
+            break;
+        }
+        case prop::CharLength:
+            f.charLength = propvalue::whole(e.value);
+            f.hasCharLength = true;
+            break;
+        case prop::FontColour: f.fontColour = propvalue::colour(e.value); break;
+        case prop::BackColour: f.backColour = propvalue::colour(e.value); break;
+        case prop::TextAlign: f.textAlign = e.value; break;
+        default: readText(e, f); break;
+        }
+    });
+    f.placed = hasLeft && hasTop;
+    // Emptied after printing when any of its key-31 entries says "是".
+    for (const PropertyEntry &e : record.props())
+        if (e.key == prop::EmptyAfterPrint && propvalue::isYes(e.value))
+            f.emptyAfterPrint = true;
+    if (f.kind == KindMoney)
+        f.columns = readMoneyColumns(record.props(), f.rect.width());
+    return status;
+}
+
+} // namespace
+
+Result<BillTemplate> BillTemplate::fromRegistry(const FieldRegistry &registry)
+{
+    BillTemplate t;
+    for (int slot = 0; slot < registry.count(); ++slot) {
+        const FieldRecord &record = registry.at(slot);
+        if (record.props().isEmpty())
+            continue;
+        if (record.kind == KindBill) {
+            t.m_hasBill = true;
+            if (Status s = readBill(record, t.m_name, t.m_width, t.m_height, t.m_background); !s)
+                return s;
+            continue;
+        }
+        if (record.kind < KindLabel || record.kind > KindMoney)
+            continue;
+        TemplateField f;
+        f.slot = slot;
+        f.kind = FieldKind(record.kind);
+        f.index = record.index;
+        f.key = registry.keyOf(slot);
+        if (Status s = readField(record, f.key, f); !s)
+            return s;
+        t.m_fields.append(f);
+    }
+    return t;
+}
+
+const TemplateField *BillTemplate::field(const QString &key) const
+{
+    const int i = indexOfKey(key);
+    return i < 0 ? nullptr : &m_fields.at(i);
+}
+
+const TemplateField *BillTemplate::atSlot(int slot) const
+{
+    for (const TemplateField &f : m_fields)
+        if (f.slot == slot)
+            return &f;
+    return nullptr;
+}
+
+int BillTemplate::indexOfKey(const QString &key) const
+{
+    for (qsizetype i = 0; i < m_fields.size(); ++i)
+        if (m_fields.at(i).key == key)
+            return int(i);
+    return -1;
+}
