@@ -123,7 +123,10 @@ int MainMenuCls::showGroup(MenuHost &host, MenuHost::Group g)
             return ErrNoCurrentRecord;
         const LanguageRow &row = rows.at(i);
         QAction *a = group.items.at(i);
-        a->setText(row.LCaptionCHJ);
+        // A caption of a single "-" is a separator line, drawn without text.
+        const bool separator = row.LCaptionCHJ == QLatin1String("-");
+        a->setSeparator(separator);
+        a->setText(separator ? QString() : row.LCaptionCHJ);
         a->setVisible(row.LValue.has_value() && isYes(*row.LValue));
     }
     return 0;

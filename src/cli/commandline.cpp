@@ -59,11 +59,15 @@ int run(int argc, char *argv[])
         QCoreApplication app(argc, argv);
         return runTemplates(rest);
     }
+    if (command == QLatin1String("template")) {
+        QCoreApplication app(argc, argv);
+        return runTemplate(rest);
+    }
     if (command == QLatin1String("fill"))
         return runFill(rest);
     if (!command.isEmpty() && !command.startsWith(QLatin1String("--"))) {
         err(QStringLiteral("billprint: unknown command \"%1\"\n"
-                           "usage: billprint [--db PATH] | words | date | templates | fill\n")
+                           "usage: billprint [--db PATH] | words | date | templates | template | fill\n")
                 .arg(command));
         return ExitUsage;
     }

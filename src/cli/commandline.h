@@ -14,6 +14,8 @@ int run(int argc, char *argv[]);
 int runWords(const QStringList &args);
 int runDate(const QStringList &args);
 int runTemplates(const QStringList &args);
+// template export CLASS/TEMPLATE FILE | template import FILE [--as CLASS/TEMPLATE]
+int runTemplate(const QStringList &args);
 int runFill(const QStringList &args);
 int runWindow(int argc, char *argv[], const QStringList &args);
 

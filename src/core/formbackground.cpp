@@ -166,5 +166,4 @@ StoreStatus FormBackgroundStore::remove(const QString &templateTable) const
     return {};
 }
 
-// ---- layer -----------------------------------------------------------------
 

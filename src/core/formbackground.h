@@ -54,8 +54,11 @@ public:
     StoreStatus save(const QString &templateTable, const FormBackground &bg) const;
     StoreStatus remove(const QString &templateTable) const;
 
-private:
+    // Creates the table when it is missing; starts no transaction of its
+    // own, so that it can run inside a caller's.
     StoreStatus ensureTable() const;
+
+private:
     TemplateStore m_store;
 };
 

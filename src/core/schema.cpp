@@ -3,8 +3,60 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QVariant>
 
 namespace schema {
+
+namespace {
+
+StoreStatus run(QSqlDatabase &db, const QString &statement, const QVariantList &values = {})
+{
+    QSqlQuery q(db);
+    q.prepare(statement);
+    for (const QVariant &v : values)
+        q.addBindValue(v);
+    if (!q.exec())
+        return StoreStatus::failure(q.lastError().text());
+    return {};
+}
+
+// The tree's pop-up menu gains the template commands: "新建类别" to "删除"
+// (items 0 to 3, delivered hidden while they had nothing behind them) are
+// shown with their separators, and "导出模板..." and "导入模板..." follow
+// "结束设计并保存". Only a menu as delivered (items 0 to 7, nothing after)
+// is changed: the menu's items are numbered by position, and rows added to
+// a menu laid out otherwise would shift the commands. Once the export item
+// is there the step is done, so items hidden again later stay hidden.
+StoreStatus templateMenu(QSqlDatabase &db)
+{
+    const QString group = QStringLiteral("tvPopupMenuS");
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT \"LType\" FROM \"LanguageSet\" WHERE \"LName\"=? ORDER BY \"LType\""));
+    q.addBindValue(group);
+    if (!q.exec())
+        return StoreStatus::failure(q.lastError().text());
+    QList<int> items;
+    while (q.next())
+        items << q.value(0).toInt();
+    q.finish();
+    if (items != QList<int>{0, 1, 2, 3, 4, 5, 6, 7})
+        return {};
+    const QString show = QStringLiteral("UPDATE \"LanguageSet\" SET \"LValue\"=? WHERE \"LName\"=? AND \"LType\"=?");
+    for (int item : {0, 1, 2, 3, 4, 6})
+        if (StoreStatus s = run(db, show, {QStringLiteral("是"), group, item}); !s)
+            return s;
+    const QString add = QStringLiteral("INSERT INTO \"LanguageSet\" (\"LName\",\"LType\",\"LCaptionCHJ\",\"LValue\") "
+                                       "VALUES (?,?,?,?)");
+    const QList<QPair<int, QString>> added{{8, QStringLiteral("-")},
+                                           {9, QStringLiteral("导出模板...")},
+                                           {10, QStringLiteral("导入模板...")}};
+    for (const auto &[item, caption] : added)
+        if (StoreStatus s = run(db, add, {group, item, caption, QStringLiteral("是")}); !s)
+            return s;
+    return {};
+}
+
+} // namespace
 
 bool hasColumn(QSqlDatabase &db, const QString &table, const QString &column)
 {
@@ -14,7 +66,9 @@ bool hasColumn(QSqlDatabase &db, const QString &table, const QString &column)
 const QList<Step> &steps()
 {
     // Each new table or column of a later version gets one step here.
-    static const QList<Step> all{};
+    static const QList<Step> all{
+        {"template-menu", templateMenu},
+    };
     return all;
 }
 

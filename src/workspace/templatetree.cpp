@@ -99,6 +99,13 @@ int TemplateTree::ShowTree(const TemplateStore &store)
     return 0;
 }
 
+int TemplateTree::RefreshTree(const TemplateStore &store)
+{
+    clear();
+    m_nodeCount = 0;
+    return ShowTree(store);
+}
+
 void TemplateTree::NodeClick(AppState &state) const
 {
     state.SelectedClass = TreeSelection{};

@@ -20,6 +20,9 @@ public:
     // name or class leaves the class nodes only. Returns 0 or the error
     // number of a failed query (the nodes added so far stay).
     int ShowTree(const TemplateStore &store);
+    // Empties the tree and fills it again (after classes or templates
+    // were added, renamed or removed).
+    int RefreshTree(const TemplateStore &store);
 
     // Records the selected node in SelectedClass/SelectedBill.
     void NodeClick(AppState &state) const;

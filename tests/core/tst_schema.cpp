@@ -1,0 +1,106 @@
+// Upgrading a database of the previous version when it opens: the tree's
+// pop-up menu gains the template commands once, and only where the menu is
+// laid out as it was delivered.
+#include "core/database.h"
+
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// "LType caption value" for every row of the tree's pop-up menu.
+QStringList popupRows(const AppState &state)
+{
+    QSqlQuery q(TemplateStore(state.DbConnection).database());
+    q.exec("SELECT \"LType\",\"LCaptionCHJ\",\"LValue\" FROM \"LanguageSet\" WHERE \"LName\"='tvPopupMenuS' "
+           "ORDER BY \"LType\"");
+    QStringList rows;
+    while (q.next())
+        rows << QStringLiteral("%1 %2 %3").arg(q.value(0).toString(), q.value(1).toString(),
+                                               q.value(2).isNull() ? QStringLiteral("-null-") : q.value(2).toString());
+    return rows;
+}
+
+bool exec(const AppState &state, const QString &sql)
+{
+    QSqlQuery q(TemplateStore(state.DbConnection).database());
+    return q.exec(sql);
+}
+
+} // namespace
+
+class TestSchema : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    AppState m_state;
+    int m_count = 0;
+
+    // A database whose pop-up menu is as the previous version delivered it.
+    void openPreviousVersion(const QString &menuChange = {})
+    {
+        CloseDatabase(m_state);
+        const QString path = m_dir.filePath(QStringLiteral("db%1/BillDB.db").arg(++m_count));
+        QVERIFY(database::ensureExists(path).ok());
+        QCOMPARE(OpenDatabase(m_state, path), 0);
+        QVERIFY(exec(m_state, "DELETE FROM \"LanguageSet\" WHERE \"LName\"='tvPopupMenuS' AND \"LType\">7"));
+        QVERIFY(exec(m_state, "UPDATE \"LanguageSet\" SET \"LValue\"=NULL WHERE \"LName\"='tvPopupMenuS' "
+                              "AND \"LType\" IN (0,1,2,3,4,6)"));
+        if (!menuChange.isEmpty())
+            QVERIFY(exec(m_state, menuChange));
+        reopen();
+    }
+    void reopen()
+    {
+        CloseDatabase(m_state);
+        QCOMPARE(OpenDatabase(m_state, m_dir.filePath(QStringLiteral("db%1/BillDB.db").arg(m_count))), 0);
+    }
+
+private slots:
+    void cleanupTestCase() { CloseDatabase(m_state); }
+
+    void newDatabaseHasTheCommands()
+    {
+        CloseDatabase(m_state);
+        const QString path = m_dir.filePath(QStringLiteral("new/BillDB.db"));
+        QVERIFY(database::ensureExists(path).ok());
+        QCOMPARE(OpenDatabase(m_state, path), 0);
+        const QStringList expected{"0 新建类别 是", "1 新建模板 是", "2 重命名 是", "3 删除 是", "4 - 是",
+                                   "5 设计模板 是", "6 - 是", "7 结束设计并保存 是", "8 - 是",
+                                   "9 导出模板... 是", "10 导入模板... 是"};
+        QCOMPARE(popupRows(m_state), expected);
+    }
+
+    void previousVersionGainsThemOnce()
+    {
+        openPreviousVersion();
+        const QStringList upgraded = popupRows(m_state);
+        QCOMPARE(upgraded.size(), 11);
+        QCOMPARE(upgraded.at(3), QStringLiteral("3 删除 是"));
+        QCOMPARE(upgraded.at(10), QStringLiteral("10 导入模板... 是"));
+        // Hidden again by whoever keeps the database, it stays hidden.
+        QVERIFY(exec(m_state, "UPDATE \"LanguageSet\" SET \"LValue\"='否' WHERE \"LName\"='tvPopupMenuS' "
+                              "AND \"LType\"=3"));
+        reopen();
+        QCOMPARE(popupRows(m_state).at(3), QStringLiteral("3 删除 否"));
+        QCOMPARE(popupRows(m_state).size(), 11);
+    }
+
+    void otherMenusLeftAlone_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("fewer items") << "DELETE FROM \"LanguageSet\" WHERE \"LName\"='tvPopupMenuS' AND \"LType\"<4";
+        QTest::newRow("an item of its own") << "INSERT INTO \"LanguageSet\" VALUES ('tvPopupMenuS',8,'刷新','是')";
+    }
+    void otherMenusLeftAlone()
+    {
+        QFETCH(QString, change);
+        openPreviousVersion(change);
+        const QStringList rows = popupRows(m_state);
+        QVERIFY(!rows.join(',').contains(QStringLiteral("导出模板")));
+        QVERIFY(!rows.join(',').contains(QStringLiteral("重命名 是")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSchema)
+#include "tst_schema.moc"
