@@ -199,6 +199,16 @@ void MDIMain::createTree()
     m_tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     if (int err = m_tree->ShowTree(TemplateStore(m_state.DbConnection)))
         qCWarning(lcMain) << "tree: reading failed with" << err;
+    // Names added or renamed later fit the tree too, once the tree is filled.
+    auto *refit = new QTimer(this);
+    refit->setSingleShot(true);
+    connect(refit, &QTimer::timeout, this, [this] {
+        if (m_splitter && m_loaded)
+            LayoutPanes(splitterForLayout());
+    });
+    const auto namesChanged = [refit] { refit->start(0); };
+    connect(m_tree->model(), &QAbstractItemModel::rowsInserted, refit, namesChanged);
+    connect(m_tree->model(), &QAbstractItemModel::dataChanged, refit, namesChanged);
     connect(m_tree, &QTreeWidget::itemClicked, this, &MDIMain::TreeViewCtl_NodeClick);
     connect(m_tree, &QTreeWidget::itemDoubleClicked, this, &MDIMain::TreeViewCtl_DblClick);
     connect(m_tree, &TemplateTree::popupRequested, this, [this](const QPoint &at) {
