@@ -101,14 +101,6 @@ void WrapBar::arrange(int width)
     m_column->activate();
 }
 
-int WrapBar::rowOf(const QWidget *w) const
-{
-    for (int i = 0; i < m_groups.size(); ++i)
-        if (m_groups.at(i) == w || m_groups.at(i)->isAncestorOf(w))
-            return m_assignment.value(i, -1);
-    return -1;
-}
-
 void WrapBar::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);

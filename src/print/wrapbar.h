@@ -24,8 +24,6 @@ public:
     void arrange(int width);
 
     int rowCount() const { return int(m_rows.size()); }
-    // The row (from 0) that holds the group containing `w`; -1 when none.
-    int rowOf(const QWidget *w) const;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

@@ -38,7 +38,6 @@ public:
     void setSource(LockKeySource source);
     // Reads the source and shows what it says.
     void refresh();
-    std::optional<LockKeyState> shown() const { return m_shown; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
