@@ -27,6 +27,7 @@ INSERT INTO "LanguageSet" VALUES ('mViewSub',5,'-',NULL);
 INSERT INTO "LanguageSet" VALUES ('mViewSub',6,'历史记录','是');
 INSERT INTO "LanguageSet" VALUES ('mViewSub',7,'显示纸样背景','是');
 INSERT INTO "LanguageSet" VALUES ('mSetupSub',0,'打印机校准...','是');
+INSERT INTO "LanguageSet" VALUES ('mSetupSub',1,'打开票据时填入今天的日期','是');
 INSERT INTO "LanguageSet" VALUES ('mHelpSub',0,'帮助主题','是');
 INSERT INTO "LanguageSet" VALUES ('mHelpSub',1,'关于...','是');
 INSERT INTO "LanguageSet" VALUES ('tvPopupMenuS',0,'新建类别','是');

@@ -1,6 +1,7 @@
 #include "core/billentry.h"
 
 #include "core/billdocument.h"
+#include "core/dateformat.h"
 #include "core/moneyvalue.h"
 #include "core/textvalue.h"
 
@@ -103,6 +104,33 @@ Status enter(BillDocument &doc, const QString &key, const QString &value)
         return typeMoney(doc, *f, value);
     default:
         return refuse(QStringLiteral("no field with the key \"%1\"").arg(key));
+    }
+}
+
+void fillDate(BillDocument &doc, const QDate &date)
+{
+    QStringList keys;
+    for (const TemplateField &f : doc.billTemplate().fields())
+        if (f.kind == KindDate && f.code && (!f.source || f.source->trimmed().isEmpty())
+            && doc.text(f.key).isEmpty())
+            keys << f.key;
+    for (const QString &key : std::as_const(keys)) {
+        const TemplateField *f = doc.field(key);
+        if (!f)
+            continue;
+        QString digits;
+        switch (dateformat::parseDateStyle(*f->code).order) {
+        case 1: digits = date.toString(QStringLiteral("yyyy")); break;
+        case 2: digits = date.toString(QStringLiteral("MM")); break;
+        case 3: digits = date.toString(QStringLiteral("dd")); break;
+        case 4:
+        case 5:
+        case 6: digits = date.toString(QStringLiteral("yyyyMMdd")); break;
+        default: continue;
+        }
+        if (f->hasCharLength && digits.size() > f->charLength)
+            continue;
+        typeDate(doc, key, digits);
     }
 }
 

@@ -6,6 +6,7 @@
 // a single box, a check ticked or cleared by a yes/no word.
 #include "core/result.h"
 
+#include <QDate>
 #include <QString>
 #include <optional>
 
@@ -25,5 +26,10 @@ std::optional<bool> checkWord(const QString &value);
 
 // Enters `value` into the field with this eight-digit key.
 Status enter(BillDocument &doc, const QString &key, const QString &value);
+
+// Types `date` into every empty date field a clerk types into (not the
+// copies of another one), as the digits its style reads: YYYYMMDD, or the
+// year, month or day alone; the fields format themselves.
+void fillDate(BillDocument &doc, const QDate &date);
 
 } // namespace entry

@@ -57,7 +57,46 @@ StoreStatus templateMenu(QSqlDatabase &db)
     return {};
 }
 
+// The setup menu gains the switch that fills today's date into a bill's
+// date fields when it is opened; only a setup menu as delivered (the
+// calibration item alone) is changed.
+StoreStatus todaysDateItem(QSqlDatabase &db)
+{
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT \"LType\", \"LCaptionCHJ\" FROM \"LanguageSet\" WHERE \"LName\"=?"));
+    q.addBindValue(QStringLiteral("mSetupSub"));
+    if (!q.exec())
+        return StoreStatus::failure(q.lastError().text());
+    QList<QPair<int, QString>> rows;
+    while (q.next())
+        rows.append({q.value(0).toInt(), q.value(1).toString()});
+    q.finish();
+    if (rows != QList<QPair<int, QString>>{{0, QStringLiteral("打印机校准...")}})
+        return {};
+    return addMenuItem(db, QStringLiteral("mSetupSub"), QStringLiteral("打开票据时填入今天的日期"));
+}
+
 } // namespace
+
+StoreStatus addMenuItem(QSqlDatabase &db, const QString &group, const QString &caption)
+{
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT \"LType\", \"LCaptionCHJ\" FROM \"LanguageSet\" WHERE \"LName\"=?"));
+    q.addBindValue(group);
+    if (!q.exec())
+        return StoreStatus::failure(q.lastError().text());
+    int last = -1;
+    while (q.next()) {
+        if (q.value(1).toString() == caption)
+            return {};
+        last = std::max(last, q.value(0).toInt());
+    }
+    q.finish();
+    return run(db,
+               QStringLiteral("INSERT INTO \"LanguageSet\" (\"LName\",\"LType\",\"LCaptionCHJ\",\"LValue\") "
+                              "VALUES (?,?,?,?)"),
+               {group, last + 1, caption, QStringLiteral("是")});
+}
 
 bool hasColumn(QSqlDatabase &db, const QString &table, const QString &column)
 {
@@ -70,6 +109,7 @@ const QList<Step> &steps()
     static const QList<Step> all{
         {"template-menu", templateMenu},
         {"shipped-template-captions", shippedfixes::apply},
+        {"setup-todays-date", todaysDateItem},
     };
     return all;
 }

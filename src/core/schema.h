@@ -23,6 +23,10 @@ const QList<Step> &steps();
 // Runs every step in one transaction; a failing step rolls all back.
 StoreStatus upgrade(const QString &connectionName);
 
+// Adds an item to a menu group of the interface texts after its last one,
+// unless an item with that caption is there already (shown: "是").
+StoreStatus addMenuItem(QSqlDatabase &db, const QString &group, const QString &caption);
+
 // True when `table` has a column named `column`.
 bool hasColumn(QSqlDatabase &db, const QString &table, const QString &column);
 

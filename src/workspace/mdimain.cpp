@@ -1,6 +1,7 @@
 #include "workspace/mdimain.h"
 
 #include "core/appstate.h"
+#include "core/billentry.h"
 #include "core/database.h"
 #include "core/templatestore.h"
 #include "app/toolbox.h"
@@ -28,6 +29,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
+#include <QSettings>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
@@ -124,10 +126,37 @@ void MDIMain::connectMenuItems()
         connect(setup.at(i), &QAction::triggered, this, [this, i] { emit setupItemClicked(i); });
         setupShown = setupShown || setup.at(i)->isVisible();
     }
+    // A switch of this program's own, known by its caption wherever it stands.
+    if (QAction *today = todaysDateItem()) {
+        today->setCheckable(true);
+        today->setChecked(QSettings().value(QStringLiteral("fill/todaysDate"), true).toBool());
+        connect(today, &QAction::toggled, this,
+                [](bool on) { QSettings().setValue(QStringLiteral("fill/todaysDate"), on); });
+    }
     m_menus.group(MenuHost::Setup).menu->menuAction()->setVisible(setupShown);
     const QList<QAction *> &popup = m_menus.group(MenuHost::Popup).items;
     for (int i = 0; i < popup.size(); ++i)
         connect(popup.at(i), &QAction::triggered, this, [this, i] { emit popupItemClicked(i); });
+}
+
+QString MDIMain::TodaysDateCaption()
+{
+    return QStringLiteral("打开票据时填入今天的日期");
+}
+
+QAction *MDIMain::todaysDateItem()
+{
+    for (QAction *a : m_menus.group(MenuHost::Setup).items)
+        if (a->text() == TodaysDateCaption())
+            return a;
+    return nullptr;
+}
+
+void MDIMain::fillTodaysDate()
+{
+    QAction *today = todaysDateItem();
+    if (today && today->isChecked())
+        entry::fillDate(m_state.Bill, QDate::currentDate());
 }
 
 void MDIMain::createToolBar()

@@ -40,6 +40,9 @@ public:
         ViewFormBackground = 7 // the scanned form also while filling in and in the preview
     };
     enum HelpItem { HelpFile = 0, HelpAbout = 1 };
+    // Caption of the setup item that fills today's date into a bill opened
+    // for filling in (on by default; remembered for the user).
+    static QString TodaysDateCaption();
 
     explicit MDIMain(AppState &state, QWidget *parent = nullptr);
     ~MDIMain() override;
@@ -157,6 +160,9 @@ private:
     void openToolBox();
     void toggleBar(QWidget *bar, int item, std::array<int, 2> &size);
     void toggleTree();
+
+    void fillTodaysDate();
+    QAction *todaysDateItem();
 
     // Layout helpers.
     int innerWidth() const;

@@ -37,6 +37,8 @@ void MDIMain::TreeViewCtl_DblClick()
     if (table.isEmpty())
         return;
     ReadAddCtl(table, 0);
+    // Today's date stands in the dates the clerk would type, when asked.
+    fillTodaysDate();
     // The clerk starts typing at once: the first field of the bill takes
     // the keys, as if reached with Tab.
     if (QWidget *first = m_opener->firstTabStop())

@@ -1,6 +1,7 @@
 // The filling-in rules on a bill document: each test lays out a small bill
 // in a registry, opens it as a document and changes fields as typing would.
 #include "core/billdocument.h"
+#include "core/billentry.h"
 #include "core/exactamount.h"
 #include "core/fillrules.h"
 #include "core/moneylayout.h"
@@ -102,6 +103,7 @@ private slots:
     void dateCopyKeepsKey6Characters();
     void dateThatDoesNotExist_data();
     void dateThatDoesNotExist();
+    void todaysDateFillsTypedDates();
     void singleBoxReadsYuan_data();
     void singleBoxReadsYuan();
     void cyclesFinish();
@@ -366,6 +368,23 @@ void TestFillRules::dateThatDoesNotExist()
     if (!real)
         QCOMPARE(bill.text(d), typed);
     QCOMPARE(bill.doc.problems().size(), real ? 0 : 1);
+}
+
+// Today's date goes into the dates a clerk types (each in its own form),
+// never into a copy (which follows its source) nor over a typed date.
+void TestFillRules::todaysDateFillsTypedDates()
+{
+    Bill bill;
+    const QString full = bill.add(KindDate, {{6, "8"}, {11, "04050503060307"}, {12, ""}});
+    const QString copy = bill.add(KindDate, {{6, "8"}, {11, "04010501060107"}, {12, full}});
+    const QString month = bill.add(KindDate, {{6, "2"}, {11, "02000001000000"}, {12, ""}});
+    const QString typed = bill.add(KindDate, {{6, "8"}, {11, "04010501060107"}, {12, ""}});
+    bill.typeDate(typed, QStringLiteral("20240105"));
+    entry::fillDate(bill.doc, QDate(2026, 12, 7));
+    QCOMPARE(bill.text(full), QStringLiteral("贰零贰陆年壹拾贰月零柒日"));
+    QCOMPARE(bill.text(copy), QStringLiteral("2026年12月07日"));
+    QCOMPARE(bill.text(month), QStringLiteral("12"));
+    QCOMPARE(bill.text(typed), QStringLiteral("2024年01月05日"));
 }
 
 void TestFillRules::singleBoxReadsYuan_data()

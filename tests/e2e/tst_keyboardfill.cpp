@@ -11,6 +11,7 @@
 #include "workspace/mdimain.h"
 #include "workspace/templatetree.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -66,6 +67,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void chequeByKeyboardAlone();
+    void todaysDateWhenOpened();
 
 private:
     QTemporaryDir m_dir;
@@ -185,6 +187,34 @@ void TestKeyboardFill::chequeByKeyboardAlone()
     if (qEnvironmentVariableIsSet("BILLPRINT_KEEP_TEST_OUTPUT"))
         QFile::copy(pdf, QDir::temp().filePath(QStringLiteral("keyboardfill.pdf")));
     delete preview;
+}
+
+// A bill opened for filling in shows today's date in the dates a clerk types
+// (not in the stub's copy's own right: it follows); the setup menu turns it off.
+void TestKeyboardFill::todaysDateWhenOpened()
+{
+    TemplateTree *tree = m_win->tree();
+    auto open = [&] {
+        for (QTreeWidgetItemIterator it(tree); *it; ++it)
+            if ((*it)->text(0) == QStringLiteral("现金支票"))
+                tree->setCurrentItem(*it);
+        tree->setFocus();
+        QTest::keyClick(tree, Qt::Key_Return);
+    };
+    QAction *today = nullptr;
+    for (QAction *a : m_win->menus().group(MenuHost::Setup).items)
+        if (a->text() == MDIMain::TodaysDateCaption())
+            today = a;
+    QVERIFY(today && today->isCheckable() && today->isChecked());
+    open();
+    const QDate d = QDate::currentDate();
+    QCOMPARE(m_state.Bill.text(QStringLiteral("00706001")), d.toString(QStringLiteral("yyyy年MM月dd日")));
+    QVERIFY(!m_state.Bill.text(QStringLiteral("00606000")).isEmpty());
+    today->trigger(); // off
+    QVERIFY(!today->isChecked());
+    open();
+    QCOMPARE(m_state.Bill.text(QStringLiteral("00706001")), QString());
+    today->trigger();
 }
 
 QTEST_MAIN(TestKeyboardFill)
