@@ -56,6 +56,56 @@ StoreStatus templateMenu(QSqlDatabase &db)
     return {};
 }
 
+// The menu items of a group in position order.
+StoreStatus menuItems(QSqlDatabase &db, const QString &group, QList<int> &items)
+{
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT \"LType\" FROM \"LanguageSet\" WHERE \"LName\"=? ORDER BY \"LType\""));
+    q.addBindValue(group);
+    if (!q.exec())
+        return StoreStatus::failure(q.lastError().text());
+    items.clear();
+    while (q.next())
+        items << q.value(0).toInt();
+    return {};
+}
+
+StoreStatus addMenuItems(QSqlDatabase &db, const QString &group, const QList<QPair<int, QString>> &added)
+{
+    const QString add = QStringLiteral("INSERT INTO \"LanguageSet\" (\"LName\",\"LType\",\"LCaptionCHJ\",\"LValue\") "
+                                       "VALUES (?,?,?,?)");
+    for (const auto &[item, caption] : added)
+        if (StoreStatus s = run(db, add, {group, item, caption, QStringLiteral("是")}); !s)
+            return s;
+    return {};
+}
+
+// Batch printing joins the setup menu after "打印机校准..." (a setup menu
+// still empty gets both) and the tree's pop-up menu after "导入模板...". As
+// with the template commands, only menus laid out as delivered change, since
+// items are numbered by position.
+StoreStatus batchMenu(QSqlDatabase &db)
+{
+    const QString setup = QStringLiteral("mSetupSub");
+    const QString popup = QStringLiteral("tvPopupMenuS");
+    const QString caption = QStringLiteral("批量打印...");
+    QList<int> items;
+    if (StoreStatus s = menuItems(db, setup, items); !s)
+        return s;
+    if (items.isEmpty()) {
+        if (StoreStatus s = addMenuItems(db, setup, {{0, QStringLiteral("打印机校准...")}, {1, caption}}); !s)
+            return s;
+    } else if (items == QList<int>{0}) {
+        if (StoreStatus s = addMenuItems(db, setup, {{1, caption}}); !s)
+            return s;
+    }
+    if (StoreStatus s = menuItems(db, popup, items); !s)
+        return s;
+    if (items == QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10})
+        return addMenuItems(db, popup, {{11, QStringLiteral("-")}, {12, caption}});
+    return {};
+}
+
 } // namespace
 
 bool hasColumn(QSqlDatabase &db, const QString &table, const QString &column)
@@ -68,6 +118,7 @@ const QList<Step> &steps()
     // Each new table or column of a later version gets one step here.
     static const QList<Step> all{
         {"template-menu", templateMenu},
+        {"batch-menu", batchMenu},
     };
     return all;
 }
