@@ -353,18 +353,28 @@ bool ListSource::next(Row &row)
 
 // ---- the PDF job ---------------------------------------------------------------
 
-PdfSink::PdfSink(const QString &path, const PdfOptions &options)
-    : m_path(path), m_writer(std::make_unique<PdfBillWriter>(path, options))
+PdfSink::PdfSink(const QString &path, const PdfOptions &options) : m_path(path), m_options(options) {}
+
+PdfSink::~PdfSink()
 {
+    // A job neither finished nor given up leaves no file that looks whole.
+    if (m_writer && !m_done)
+        abort();
 }
 
 Status PdfSink::addBill(const PrintItems &items, int copies)
 {
+    // The file is only created by the first page.
+    if (!m_writer)
+        m_writer = std::make_unique<PdfBillWriter>(m_path, m_options);
     return m_writer->addBill(items, copies);
 }
 
 Status PdfSink::finish()
 {
+    m_done = true;
+    if (!m_writer)
+        return {};
     const Status s = m_writer->finish();
     if (!s)
         QFile::remove(m_path);
@@ -373,6 +383,9 @@ Status PdfSink::finish()
 
 void PdfSink::abort()
 {
+    m_done = true;
+    if (!m_writer)
+        return;
     (void)m_writer->finish();
     QFile::remove(m_path);
 }

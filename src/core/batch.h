@@ -163,11 +163,12 @@ public:
     virtual QString printerName() const = 0;
 };
 
-// The pages into one PDF file, written as they come. A job given up, or
-// one that fails, leaves no file behind.
+// The pages into one PDF file, written as they come; the file is created by
+// the first page. A job given up, or one that fails, leaves no file behind.
 class PdfSink : public PageSink {
 public:
     PdfSink(const QString &path, const PdfOptions &options);
+    ~PdfSink() override;
     Status addBill(const PrintItems &items, int copies) override;
     Status finish() override;
     void abort() override;
@@ -177,7 +178,9 @@ public:
 
 private:
     QString m_path;
+    PdfOptions m_options;
     std::unique_ptr<PdfBillWriter> m_writer;
+    bool m_done = false;
 };
 
 // A bill that went onto the job's pages.

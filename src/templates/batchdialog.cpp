@@ -233,9 +233,9 @@ void BatchDialog::fillTable(const QStringList &headerCells)
     for (int c = 0; c < columns; ++c) {
         const QString name = headerCells.value(c).trimmed();
         auto *item = new QTableWidgetItem(name.isEmpty() ? QStringLiteral("（第 %1 列）").arg(c + 1) : name);
-        if (const batch::Column *column = std::find_if(m_header.columns.cbegin(), m_header.columns.cend(),
-                                                       [c](const batch::Column &x) { return x.index == c; });
-            column != m_header.columns.cend())
+        const auto column = std::find_if(m_header.columns.cbegin(), m_header.columns.cend(),
+                                         [c](const batch::Column &x) { return x.index == c; });
+        if (column != m_header.columns.cend())
             item->setToolTip(QStringLiteral("栏目 %1").arg(column->key));
         else
             item->setToolTip(QStringLiteral("这一列不填到票据上"));
