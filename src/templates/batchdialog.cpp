@@ -3,6 +3,8 @@
 #include "core/appstate.h"
 #include "core/calibration.h"
 #include "core/csvreader.h"
+#include "core/formbackground.h"
+#include "core/units.h"
 #include "print/printersettings.h"
 #include "print/printjob.h"
 #include "print/printpreview.h"
@@ -71,7 +73,12 @@ BatchDialog::BatchDialog(AppState &state, const TemplateRef &ref, QWidget *paren
     };
 }
 
-BatchDialog::~BatchDialog() = default;
+BatchDialog::~BatchDialog()
+{
+    // Closing ends an edit in progress, which must not reach a dialog
+    // being taken apart.
+    disconnect(m_table, nullptr, this, nullptr);
+}
 
 void BatchDialog::buildWindow()
 {
@@ -93,10 +100,16 @@ void BatchDialog::buildWindow()
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                              | QAbstractItemView::AnyKeyPressed);
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 8);
+    m_table->horizontalHeader()->setStretchLastSection(true);
     connect(m_table, &QTableWidget::cellChanged, this, &BatchDialog::cellEdited);
     connect(m_table, &QTableWidget::currentCellChanged, this, [this](int row) { showRow(row); });
 
     m_preview = new PreviewSurface;
+    // The scanned form, when the template has one, under the texts.
+    std::optional<FormBackground> form;
+    if (m_doc.isOpen() && FormBackgroundStore(m_state.DbConnection).load(m_doc.billTemplate().table(), form).ok())
+        m_preview->setUnderlay(form);
     auto *scroll = new QScrollArea(this);
     scroll->setWidget(m_preview);
     scroll->setWidgetResizable(false);
@@ -112,7 +125,7 @@ void BatchDialog::buildWindow()
     split->addWidget(m_table);
     split->addWidget(previewBox);
     split->setStretchFactor(0, 1);
-    split->setStretchFactor(1, 1);
+    split->setStretchFactor(1, 0);
 
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(new QLabel(QStringLiteral("打印机："), this));
@@ -136,6 +149,10 @@ void BatchDialog::buildWindow()
     connect(m_print, &QPushButton::clicked, this, &BatchDialog::printAll);
     bottom->addWidget(m_print);
     auto *close = new QPushButton(QStringLiteral("关闭"), this);
+    // Return in the table or an editor never presses a button: printing
+    // starts only from a click (or Space on the focused button).
+    for (QPushButton *b : {m_choose, m_print, close})
+        b->setAutoDefault(false);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     bottom->addWidget(close);
 
@@ -145,7 +162,11 @@ void BatchDialog::buildWindow()
     layout->addWidget(split, 1);
     layout->addLayout(bottom);
     m_summary->setText(QStringLiteral("请选择 CSV 文件。"));
-    resize(1000, 640);
+    resize(1100, 700);
+    // Room for the whole bill under the table where the screen allows.
+    const int bill = units::twipsToPixels(m_doc.billTemplate().height().value_or(4536));
+    const int preview = std::min(bill + m_rowNote->sizeHint().height() + 24, height() / 2);
+    split->setSizes({height() - preview, preview});
 }
 
 void BatchDialog::chooseFile()
@@ -388,8 +409,8 @@ void BatchDialog::printAll()
     batch::ListSource source(m_rows);
     const batch::Outcome outcome =
         batch::print(*m_filler, source, *sink, recorder.get(), {copies}, [&progress](int done, int total) {
+            progress.setLabelText(QStringLiteral("已打印 %1 张，共 %2 张").arg(done).arg(total));
             progress.setValue(done);
-            progress.setLabelText(QStringLiteral("正在打印第 %1 张，共 %2 张").arg(done).arg(total));
             QCoreApplication::processEvents();
             return !progress.wasCanceled();
         });
