@@ -237,6 +237,8 @@ bool CsvReader::decodeNext()
     }
     if (m_decoder.hasError())
         return fail(QStringLiteral("CSV 文件第 %1 行附近有不能识别的字符（文件在读取期间被改动了吗？）").arg(m_line));
+    if (decoded.contains(QChar(0))) // UTF-16 text holding NUL characters
+        return fail(QStringLiteral("这不是文字文件，不是 CSV 文件"));
     if (!m_started) {
         m_started = true;
         if (decoded.startsWith(ByteOrderMark))
