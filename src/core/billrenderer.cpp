@@ -1,6 +1,7 @@
 #include "core/billrenderer.h"
 #include "core/units.h"
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPainter>
 
 namespace BillRenderer {
@@ -23,16 +24,31 @@ QFont printFont(int sizePoints)
     return f;
 }
 
+namespace {
+
+// The metrics of the printing font per size, made once: bills are printed
+// by the thousand in the same few sizes.
+const QFontMetricsF &metrics(int sizePoints)
+{
+    static QHash<int, QFontMetricsF *> cache;
+    auto it = cache.constFind(sizePoints);
+    if (it == cache.cend())
+        it = cache.insert(sizePoints, new QFontMetricsF(printFont(sizePoints)));
+    return **it;
+}
+
+} // namespace
+
 double textWidth(const QString &text, int sizePoints)
 {
-    return QFontMetricsF(printFont(sizePoints)).horizontalAdvance(text);
+    return metrics(sizePoints).horizontalAdvance(text);
 }
 
 double lineHeight(int sizePoints)
 {
     // The height of a line of text: ascent plus descent, without the
     // font's extra gap between lines.
-    return QFontMetricsF(printFont(sizePoints)).height();
+    return metrics(sizePoints).height();
 }
 
 QColor colourFromValue(qint32 value)

@@ -18,8 +18,20 @@ std::optional<int> strictWhole(const QString &text)
 
 double leadingNumber(const QString &text)
 {
-    QString t = text;
-    t.remove(QRegularExpression(QStringLiteral("[ \\t\\r\\n]")));
+    // Blanks anywhere are skipped, as the stored texts were read.
+    QString t;
+    t.reserve(text.size());
+    for (const QChar c : text)
+        if (c != u' ' && c != u'\t' && c != u'\r' && c != u'\n')
+            t += c;
+    if (t.isEmpty())
+        return 0.0;
+    // The usual case, a plain whole number, without the pattern.
+    bool plain = true;
+    for (const QChar c : std::as_const(t))
+        plain = plain && c >= u'0' && c <= u'9';
+    if (plain && t.size() < 10)
+        return double(t.toInt());
     static const QRegularExpression number(
         QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eEdD][+-]?\\d+)?"));
     const QRegularExpressionMatch m = number.match(t);

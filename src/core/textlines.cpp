@@ -23,6 +23,11 @@ QStringList breakLines(const QString &text, int sizePoints, int widthTwips)
             lines << QString();
             continue;
         }
+        // A line well within the width needs no layout: it is one line.
+        if (BillRenderer::textWidth(paragraph, sizePoints) < widthTwips - 1) {
+            lines << paragraph;
+            continue;
+        }
         QTextLayout layout(paragraph, font);
         layout.setTextOption(option);
         layout.beginLayout();

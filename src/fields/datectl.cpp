@@ -3,16 +3,16 @@
 #include "core/billdocument.h"
 #include "core/dateformat.h"
 
-DateCtl::DateCtl(QWidget *parent) : FieldWidget(parent), m_box(new FieldTextBox(this))
+DateCtl::DateCtl(QWidget *parent) : FieldWidget(parent), m_box(new FieldLineBox(this))
 {
     m_box->setObjectName(QStringLiteral("DateTextBoxCtl"));
-    // Enter moves on rather than breaking the date over two lines.
-    m_box->setAcceptsReturn(false);
+    // One line: Enter moves on rather than breaking the date.
+    m_box->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setInner(m_box);
-    connect(m_box, &FieldTextBox::characterKey, this, [this](const QString &text) {
+    connect(m_box, &FieldLineBox::characterKey, this, [this](const QString &text) {
         m_typedText = m_box->text() + text;
     });
-    connect(m_box, &FieldTextBox::textEdited, this, &DateCtl::onEdited);
+    connect(m_box, &FieldLineBox::textEdited, this, &DateCtl::onEdited);
 }
 
 DateCtl::~DateCtl()
@@ -41,10 +41,8 @@ void DateCtl::showValue()
     if (!doc)
         return;
     const QString text = doc->text(fieldKey());
-    if (m_box->text() != text) {
+    if (m_box->text() != text)
         m_box->setText(text);
-        m_box->moveCursor(QTextCursor::End);
-    }
     setProblem(doc->isNoSuchDate(fieldKey()) ? QStringLiteral("没有这个日期：%1").arg(text) : QString());
     if (text != m_lastText) {
         m_lastText = text;
@@ -101,10 +99,7 @@ void DateCtl::UserSetDateTextBox(const QString &text)
         doc->setDateText(fieldKey(), text);
         return;
     }
-    if (text == m_box->text())
-        return;
     m_box->setText(text);
-    m_box->moveCursor(QTextCursor::End);
 }
 
 void DateCtl::UserEnabled(bool enabled)

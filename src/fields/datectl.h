@@ -33,7 +33,7 @@ public:
     QString DateStyleCode() const { return m_styleCode; }
     // The box's text followed by the character of the last key pressed in it.
     QString TypedText() const { return m_typedText; }
-    FieldTextBox *DateTextBoxCtl() const { return m_box; }
+    FieldLineBox *DateTextBoxCtl() const { return m_box; }
 
 signals:
     // The box's text changed, by typing or by a method.
@@ -42,7 +42,7 @@ signals:
 private:
     void onEdited();
 
-    FieldTextBox *m_box;
+    FieldLineBox *m_box;
     QString m_styleCode;
     QString m_typedText;
     QString m_lastText;

@@ -202,3 +202,67 @@ void FieldTextBox::inputMethodEvent(QInputMethodEvent *event)
                         event->replacementLength());
     QPlainTextEdit::inputMethodEvent(&cut);
 }
+
+// ---- FieldLineBox -------------------------------------------------------------
+
+FieldLineBox::FieldLineBox(QWidget *parent) : QLineEdit(parent)
+{
+    setFrame(false);
+    setTextMargins(0, 0, 0, 0);
+    setContentsMargins(0, 0, 0, 0);
+    QLineEdit::setMaxLength(32767);
+    connect(this, &QLineEdit::textChanged, this, &FieldLineBox::textEdited);
+}
+
+void FieldLineBox::setText(const QString &text)
+{
+    if (text == this->text())
+        return;
+    QLineEdit::setText(text);
+    end(false);
+}
+
+int FieldLineBox::room() const
+{
+    return m_maxLength - (textvalue::length(text()) - textvalue::length(selectedText()));
+}
+
+void FieldLineBox::keyPressEvent(QKeyEvent *event)
+{
+    const bool isReturn = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    QString typed = event->text();
+    if (event->key() == Qt::Key_Backspace)
+        typed = QString(QChar(8));
+    else if (isReturn)
+        typed = QString(QChar(13));
+    if (!typed.isEmpty())
+        emit characterKey(typed);
+    if (isReturn) {
+        event->accept();
+        focusNextChild();
+        return;
+    }
+    const bool inserts = !typed.isEmpty() && typed.at(0).isPrint();
+    if (inserts && m_maxLength > 0 && room() < textvalue::length(typed)) {
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void FieldLineBox::inputMethodEvent(QInputMethodEvent *event)
+{
+    if (event->commitString().isEmpty()) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    emit characterKey(event->commitString());
+    if (m_maxLength <= 0) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    QInputMethodEvent cut(event->preeditString(), event->attributes());
+    cut.setCommitString(textvalue::left(event->commitString(), qMax(0, room())), event->replacementStart(),
+                        event->replacementLength());
+    QLineEdit::inputMethodEvent(&cut);
+}

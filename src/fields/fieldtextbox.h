@@ -5,6 +5,7 @@
 // in the printing font); the box shows those breaks as soft line breaks
 // (U+2028) that are not part of the text: they are kept out of what the box
 // gives as its text, of copies to the clipboard and of the length limit.
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QStringList>
 
@@ -58,4 +59,32 @@ private:
     bool m_acceptsReturn = true;
     bool m_adjusting = false;
     QString m_lastText;
+};
+
+// The one-line box of the date field: a plain line edit without border or
+// margins. Like FieldTextBox it reports every character key before taking
+// it, limits typing (not text set by the program) to a maximum length, and
+// Return moves on to the next field.
+class FieldLineBox : public QLineEdit
+{
+    Q_OBJECT
+public:
+    explicit FieldLineBox(QWidget *parent = nullptr);
+
+    void setText(const QString &text);
+    void setMaxLength(int length) { m_maxLength = length < 0 ? 0 : length; }
+    int maxLength() const { return m_maxLength; }
+
+signals:
+    void characterKey(const QString &text);
+    // The text changed by the user or by setText.
+    void textEdited();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+
+private:
+    int room() const;
+    int m_maxLength = 0;
 };

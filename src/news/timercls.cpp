@@ -1,13 +1,13 @@
 #include "timercls.h"
 
-#include <QTimerEvent>
-
 TimerRegistry::TimerRegistry(QObject *parent) : QObject(parent) {}
 
 TimerRegistry::~TimerRegistry()
 {
-    // QObject kills our event-loop timers itself; the owners notice through
-    // their QPointer to us that there is nothing left to stop.
+    // The owners' timers stop with the registry: ticks have nowhere to go.
+    for (const QPointer<TimerCls> &owner : std::as_const(m_entries))
+        if (owner)
+            owner->m_timer.stop();
     m_entries.clear();
 }
 
@@ -20,17 +20,21 @@ int TimerRegistry::StartTimer(TimerCls *owner, int intervalMs)
 {
     if (!owner || intervalMs < 1)
         return 0;
-    const int id = startTimer(intervalMs);
-    if (id != 0)
+    owner->m_timer.start(intervalMs);
+    const int id = owner->m_timer.timerId();
+    if (id > 0)
         m_entries.insert(Key(id), owner);
-    return id;
+    else
+        owner->m_timer.stop();
+    return id > 0 ? id : 0;
 }
 
 void TimerRegistry::StopTimer(int timerId)
 {
     if (timerId == 0)
         return;
-    killTimer(timerId);
+    if (TimerCls *owner = Find(timerId))
+        owner->m_timer.stop();
     m_entries.remove(Key(timerId));
 }
 
@@ -53,14 +57,14 @@ bool TimerRegistry::TimerCallback(int timerId)
     return true;
 }
 
-void TimerRegistry::timerEvent(QTimerEvent *event)
-{
-    TimerCallback(event->timerId());
-}
-
 TimerCls::TimerCls(TimerRegistry &registry, QObject *parent)
     : QObject(parent), m_registry(&registry)
 {
+    // A tick goes through the registry, under the id it was entered with.
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        if (m_registry)
+            m_registry->TimerCallback(m_timerId);
+    });
 }
 
 TimerCls::~TimerCls()
@@ -103,6 +107,7 @@ void TimerCls::startSystemTimer()
 
 void TimerCls::stopSystemTimer()
 {
+    m_timer.stop();
     if (m_timerId == 0)
         return;
     if (m_registry)

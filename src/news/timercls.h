@@ -1,15 +1,16 @@
 #pragma once
-// A small periodic timer object on top of the event loop's timers.
+// A small periodic timer object on top of QTimer.
 //
-// The event loop's timers are started on a TimerRegistry, which keeps every
-// running timer under the key "ID:" + timer id and, when a tick arrives,
-// raises the Timer signal of the TimerCls that owns that id. The registry is
-// an ordinary object: the application owns one, and a test can build several
-// side by side.
+// Every running timer is entered in a TimerRegistry under the key "ID:" +
+// its timer id; a tick goes through the registry, which raises the Timer
+// signal of the TimerCls entered under that id. The registry is an ordinary
+// object: the application owns one, and a test can build several side by
+// side.
 #include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
+#include <QTimer>
 
 class TimerCls;
 
@@ -22,10 +23,10 @@ public:
     // "ID:" followed by the timer id in decimal, e.g. "ID:4097".
     static QString Key(int timerId);
 
-    // Starts an event-loop timer for owner; enters it and returns the id,
-    // or returns 0 when no timer could be started.
+    // Starts the owner's timer; enters it and returns the id, or returns 0
+    // when no timer could be started.
     int StartTimer(TimerCls *owner, int intervalMs);
-    // Kills the timer and removes its entry.
+    // Stops the timer entered under the id and removes its entry.
     void StopTimer(int timerId);
 
     TimerCls *Find(int timerId) const;
@@ -35,9 +36,6 @@ public:
     // Raises the Timer signal of the object entered under timerId.
     // Returns false when no object is entered under that id.
     bool TimerCallback(int timerId);
-
-protected:
-    void timerEvent(QTimerEvent *event) override;
 
 private:
     QHash<QString, QPointer<TimerCls>> m_entries;
@@ -68,10 +66,12 @@ signals:
     void Timer();
 
 private:
+    friend class TimerRegistry;
     void startSystemTimer();
     void stopSystemTimer();
 
     QPointer<TimerRegistry> m_registry;
+    QTimer m_timer;
     int m_timerId = 0;
     int m_interval = 0;
     bool m_enabled = false;

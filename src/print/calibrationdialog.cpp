@@ -141,7 +141,7 @@ bool CalibrationDialog::printPage()
     }
     const PrintStatus st = calibration::printPage(printer, m_page);
     if (!st.ok())
-        showMessage(QStringLiteral("%1\n%2").arg(st.number).arg(st.description), true);
+        showMessage(QStringLiteral("%1\n%2").arg(st.status().error).arg(st.message()), true);
     return st.ok();
 }
 

@@ -8,7 +8,7 @@ namespace {
 
 PrintStatus failure(const QString &description)
 {
-    return PrintStatus{PrintErrorNumber, description, false};
+    return Status::failure(description, PrintErrorNumber);
 }
 
 QString beginFailure(const QPrinter &printer)
@@ -32,7 +32,7 @@ PrintStatus PrintBillItems(QPrinter &printer, const PrintItems &items, const Pri
 {
     PrintOrientation(printer).SetPrintStyle(options.orientation, options.paperCode);
     if (options.copies <= 0)
-        return PrintStatus{};
+        return 0;
     if (PrinterSettings::DeviceName(printer).isEmpty())
         return failure(QStringLiteral("没有选择打印机"));
     applyJobOptions(printer, options);
@@ -55,7 +55,7 @@ PrintStatus PrintBillItems(QPrinter &printer, const PrintItems &items, const Pri
     painter.end();
     if (printer.printerState() == QPrinter::Error)
         return failure(QStringLiteral("打印作业失败：%1").arg(PrinterSettings::DeviceName(printer)));
-    return PrintStatus{0, QString(), true};
+    return pages;
 }
 
 PrinterBatchJob::PrinterBatchJob(const QString &printerName, const PrintJobOptions &options,

@@ -11,15 +11,10 @@
 class QPainter;
 class QPrinter;
 
-// Outcome of a print job. number is 0 on success; otherwise an error number
-// with a readable description. printed tells whether pages were produced
-// (a job of no copies prints nothing and succeeds).
-struct PrintStatus {
-    int number = 0;
-    QString description;
-    bool printed = false;
-    bool ok() const { return number == 0; }
-};
+// Outcome of a print job: the number of pages produced (a job of no copies
+// prints nothing and succeeds with 0), or an error number with a readable
+// description.
+using PrintStatus = Result<int>;
 
 // Error number of a failed print job.
 inline constexpr int PrintErrorNumber = 482;

@@ -445,7 +445,7 @@ void PrintPreview::CmdPrint_Click()
         return;
     const PrintStatus status = PrintBillItems(printer, m_items, options, calibrationInForce());
     if (!status.ok()) {
-        showMessage(Attention, QStringLiteral("%1\n%2").arg(status.number).arg(status.description), true);
+        showMessage(Attention, QStringLiteral("%1\n%2").arg(status.status().error).arg(status.message()), true);
         return;
     }
     // Only a print that went through empties the fields marked for it.

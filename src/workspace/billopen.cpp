@@ -284,6 +284,7 @@ void BillOpener::orderTabStops()
     std::stable_sort(stops.begin(), stops.end(), [](const TemplateField *a, const TemplateField *b) {
         return std::pair(a->rect.top(), a->rect.left()) < std::pair(b->rect.top(), b->rect.left());
     });
+    m_firstStop = stops.isEmpty() ? nullptr : control(stops.first()->kind, stops.first()->index)->keyboardTarget();
     for (qsizetype i = 1; i < stops.size(); ++i) {
         QWidget *before = control(stops.at(i - 1)->kind, stops.at(i - 1)->index)->keyboardTarget();
         QWidget *after = control(stops.at(i)->kind, stops.at(i)->index)->keyboardTarget();
@@ -293,6 +294,7 @@ void BillOpener::orderTabStops()
 
 int BillOpener::UnloadCtl()
 {
+    m_firstStop = nullptr;
     m_surface->hide();
     m_state.Bill.close();
     auto clearSet = [this](auto &set) {

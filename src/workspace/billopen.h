@@ -60,6 +60,8 @@ public:
     // The Tab order of the bill: the fields a clerk types into, top to
     // bottom and left to right; fields only the rules fill are no stops.
     void orderTabStops();
+    // The first Tab stop of the open bill, or nullptr.
+    QWidget *firstTabStop() const { return m_firstStop; }
 
     // Every selection frame hidden, index 0 up.
     void hideFrames();
@@ -88,4 +90,5 @@ private:
     QWidget *m_frameHost;
     double m_scale = 1.0;
     Status m_status;
+    QWidget *m_firstStop = nullptr;
 };

@@ -187,6 +187,12 @@ void MDIMain::createTree()
         qCWarning(lcMain) << "tree: reading failed with" << err;
     connect(m_tree, &QTreeWidget::itemClicked, this, &MDIMain::TreeViewCtl_NodeClick);
     connect(m_tree, &QTreeWidget::itemDoubleClicked, this, &MDIMain::TreeViewCtl_DblClick);
+    // Enter on a node: the node the keyboard reached is the selection, then
+    // it opens as a double click opens it.
+    connect(m_tree, &TemplateTree::openRequested, this, [this] {
+        TreeViewCtl_NodeClick();
+        TreeViewCtl_DblClick();
+    });
     connect(m_tree, &TemplateTree::popupRequested, this, [this](const QPoint &at) {
         QMenu *popup = m_menus.group(MenuHost::Popup).menu;
         for (QAction *a : popup->actions())

@@ -34,8 +34,13 @@ void MDIMain::TreeViewCtl_DblClick()
     m_state.Registry.reset();
     UnloadCtl();
     const QString table = m_tree->DblClickTable(m_state);
-    if (!table.isEmpty())
-        ReadAddCtl(table, 0);
+    if (table.isEmpty())
+        return;
+    ReadAddCtl(table, 0);
+    // The clerk starts typing at once: the first field of the bill takes
+    // the keys, as if reached with Tab.
+    if (QWidget *first = m_opener->firstTabStop())
+        first->setFocus(Qt::TabFocusReason);
 }
 
 int MDIMain::ReadAddCtl(const QString &table, int design)

@@ -158,7 +158,13 @@ void MDIMain::placeNewsLabel()
     m_news->adjustSize();
     m_news->move(m_client->width() - m_news->width() - margin,
                  m_client->height() - m_news->height() - margin);
-    m_news->raise();
+    // Above the bill, but never over the print preview: its settings bar
+    // and buttons take every click meant for them.
+    QWidget *preview = m_client->findChild<QWidget *>(QStringLiteral("PrintPreview"), Qt::FindDirectChildrenOnly);
+    if (preview && preview->isVisible())
+        m_news->stackUnder(preview);
+    else
+        m_news->raise();
 }
 
 void MDIMain::showPointer(int x, int y)

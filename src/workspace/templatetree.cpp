@@ -1,5 +1,7 @@
 #include "workspace/templatetree.h"
 
+#include <QKeyEvent>
+
 #include "core/appstate.h"
 #include "core/templatestore.h"
 
@@ -131,6 +133,16 @@ QString TemplateTree::DblClickTable(const AppState &state) const
     if (state.SelectedBill.text.isEmpty() || state.SelectedClass.text.isEmpty())
         return {};
     return TemplateStore::templateTable(state.SelectedClass.text, state.SelectedBill.text);
+}
+
+void TemplateTree::keyPressEvent(QKeyEvent *event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentItem()) {
+        emit openRequested();
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
 }
 
 void TemplateTree::contextMenuEvent(QContextMenuEvent *event)

@@ -40,9 +40,12 @@ public:
 signals:
     // A right-button press on the tree at this point (for the pop-up menu).
     void popupRequested(const QPoint &globalPos);
+    // Enter on the current node: open it as a double click does.
+    void openRequested();
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QTreeWidgetItem *addNode(QTreeWidgetItem *parent, const QString &key, const QString &text);

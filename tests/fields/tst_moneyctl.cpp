@@ -7,6 +7,9 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+
+#include "../typing.h"
+using typing::typeText;
 #include <memory>
 
 class TestMoneyCtl : public QObject {
@@ -79,21 +82,6 @@ MoneyCtl *TestMoneyCtl::makeField(const QString &startUnit, double widthTwips)
         qWarning("host window not active");
     return m_field;
 }
-
-namespace {
-
-// Types characters one key each, whatever they are (a Chinese input method
-// gives full-width digits).
-void typeText(QWidget *target, const QString &text)
-{
-    for (const QChar c : text) {
-        const int key = c.unicode() < 128 ? QKeySequence(QString(c))[0].key() : int(Qt::Key_unknown);
-        QTest::sendKeyEvent(QTest::Press, target, Qt::Key(key), QString(c), Qt::NoModifier);
-        QTest::sendKeyEvent(QTest::Release, target, Qt::Key(key), QString(c), Qt::NoModifier);
-    }
-}
-
-} // namespace
 
 void TestMoneyCtl::type(int key, Qt::KeyboardModifiers modifiers)
 {

@@ -1,0 +1,190 @@
+// The transfer cheque of the default database filled in with the keyboard
+// alone, as a clerk does it: the tree with arrows and Enter, the fields in
+// Tab order, a pasted amount, Return in a one-line field; then printed to
+// PDF from the preview, and what is on paper compared with the screen.
+#include "core/appstate.h"
+#include "core/database.h"
+#include "fields/datectl.h"
+#include "fields/moneyctl.h"
+#include "fields/textctl.h"
+#include "print/printpreview.h"
+#include "workspace/mdimain.h"
+#include "workspace/templatetree.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "../typing.h"
+using typing::typeText;
+
+namespace {
+
+QWidget *focused() { return QApplication::focusWidget(); }
+
+// The field key of the control that has the keys (the focus widget or one
+// of its parents carries it).
+QString focusedKey()
+{
+    for (QWidget *w = focused(); w; w = w->parentWidget())
+        if (!w->property("Tag").toString().isEmpty())
+            return w->property("Tag").toString();
+    return {};
+}
+
+struct Word {
+    double left;
+    double top;
+    QString text;
+};
+
+QList<Word> pdfWords(const QString &pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    p.waitForFinished(20000);
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    static const QRegularExpression word(QStringLiteral(
+        "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" yMax=\"[\\d.]+\">([^<]*)</word>"));
+    QList<Word> words;
+    for (auto it = word.globalMatch(out); it.hasNext();) {
+        const auto m = it.next();
+        words.append({m.captured(1).toDouble() * 20, m.captured(2).toDouble() * 20, m.captured(3)});
+    }
+    return words;
+}
+
+} // namespace
+
+class TestKeyboardFill : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void chequeByKeyboardAlone();
+
+private:
+    QTemporaryDir m_dir;
+    AppState m_state;
+    std::unique_ptr<MDIMain> m_win;
+};
+
+void TestKeyboardFill::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    StartUp(m_state, m_dir.filePath(QStringLiteral("DB/BillDB.db")), m_dir.path());
+    QVERIFY2(m_state.DatabaseError.isEmpty(), qPrintable(m_state.DatabaseError));
+    m_win = std::make_unique<MDIMain>(m_state);
+    m_win->resize(1366, 768);
+    m_win->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_win.get()));
+    // Without a window manager nothing activates the window: do it here.
+    m_win->activateWindow();
+    QApplication::setActiveWindow(m_win.get());
+}
+
+void TestKeyboardFill::cleanupTestCase()
+{
+    m_win.reset();
+    CloseDatabase(m_state);
+}
+
+void TestKeyboardFill::chequeByKeyboardAlone()
+{
+    // The tree: arrows to the transfer cheque, Enter opens it.
+    TemplateTree *tree = m_win->tree();
+    tree->setFocus();
+    tree->setCurrentItem(tree->topLevelItem(0));
+    for (int i = 0; i < 20 && tree->currentItem()->text(0) != QStringLiteral("支票"); ++i)
+        QTest::keyClick(tree, Qt::Key_Down);
+    QTest::keyClick(tree, Qt::Key_Right); // opens the class
+    QTest::keyClick(tree, Qt::Key_Down);
+    QCOMPARE(tree->currentItem()->text(0), QStringLiteral("转账支票"));
+    QTest::keyClick(tree, Qt::Key_Return);
+    QVERIFY(m_state.Bill.isOpen());
+    QCOMPARE(m_state.Bill.billTemplate().table(), QStringLiteral("支票_转账支票"));
+
+    // The fields a clerk types into, in reading order; the amount in words,
+    // the stub's copies are filled by the rules and are no Tab stops.
+    QCOMPARE(focusedKey(), QStringLiteral("00606000"));
+    typeText(focused(), QStringLiteral("20261207"));
+    QTest::keyClick(focused(), Qt::Key_Tab);
+    QCOMPARE(focusedKey(), QStringLiteral("00907001"));
+    typeText(focused(), QStringLiteral("中国工商银行上海分行"));
+    QTest::keyClick(focused(), Qt::Key_Tab);
+    QCOMPARE(focusedKey(), QStringLiteral("01107002"));
+    typeText(focused(), QStringLiteral("上海浦江贸易有限公司"));
+    QTest::keyClick(focused(), Qt::Key_Tab);
+    QCOMPARE(focusedKey(), QStringLiteral("01307003"));
+    typeText(focused(), QStringLiteral("6222021234567890123"));
+    QTest::keyClick(focused(), Qt::Key_Tab);
+    QCOMPARE(focusedKey(), QStringLiteral("00307000"));
+    QTest::keyClick(focused(), Qt::Key_Tab);
+    QCOMPARE(focusedKey(), QStringLiteral("01508000"));
+    auto *money = qobject_cast<MoneyCtl *>(focused());
+    QVERIFY(money && money->isAmountTyping());
+    QGuiApplication::clipboard()->setText(QStringLiteral("1,234.56"));
+    QTest::keyClick(focused(), Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(focused(), Qt::Key_Tab);
+    QCOMPARE(focusedKey(), QStringLiteral("01907006"));
+    typeText(focused(), QStringLiteral("货款"));
+    // Return in a one-line field goes on to the next field.
+    QTest::keyClick(focused(), Qt::Key_Return);
+    QCOMPARE(focusedKey(), QStringLiteral("02107007"));
+    typeText(focused(), QStringLiteral("X"));
+
+    const BillDocument &bill = m_state.Bill;
+    QCOMPARE(bill.text(QStringLiteral("00606000")), QStringLiteral("贰零贰陆 壹拾贰 零柒 "));
+    QCOMPARE(bill.text(QStringLiteral("00706001")), QStringLiteral("2026年12月07日"));
+    QCOMPARE(bill.moneyNumber(QStringLiteral("01508000")), QStringLiteral("00000123456"));
+    QCOMPARE(bill.text(QStringLiteral("01607004")), QStringLiteral("人民币壹仟贰佰叁拾肆圆伍角陆分"));
+    QCOMPARE(bill.text(QStringLiteral("01907006")), QStringLiteral("货款"));
+    QCOMPARE(bill.text(QStringLiteral("02707010")), QStringLiteral("货款"));
+    QCOMPARE(bill.text(QStringLiteral("02107007")), QStringLiteral("X"));
+    // The account number stands on one line, on screen as on paper.
+    QCOMPARE(bill.lines(QStringLiteral("01307003")), QStringList{QStringLiteral("6222021234567890123")});
+    TextCtl *account = m_win->controls().texts.at(3);
+    QVERIFY(!account->TextBox()->document()->toRawText().contains(FieldTextBox::SoftBreak));
+    QVERIFY(account->problem().isEmpty());
+    QVERIFY(bill.problems().isEmpty());
+
+    if (qEnvironmentVariableIsSet("BILLPRINT_KEEP_TEST_OUTPUT"))
+        m_win->grab().save(QDir::temp().filePath(QStringLiteral("keyboardfill.png")));
+
+    // Printed from the preview into a PDF: every field's lines at its place.
+    const QString pdf = m_dir.filePath(QStringLiteral("cheque.pdf"));
+    auto *preview = new PrintPreview(m_state, m_win->centralWidget());
+    QList<QString> messages;
+    preview->setMessageSink([&](const QString &, const QString &text, bool) { messages << text; });
+    preview->CmbPrintersC_Click(preview->CmbPrintersC()->count() - 1);
+    preview->setPdfFileName(pdf);
+    preview->CmdPrint_Click();
+    QVERIFY2(messages.isEmpty(), qPrintable(messages.value(0)));
+    const QList<Word> words = pdfWords(pdf);
+    if (words.isEmpty())
+        QSKIP("pdftotext is not installed");
+    for (const TemplateField &f : bill.billTemplate().fields()) {
+        if (f.kind != KindText || bill.text(f.key).isEmpty())
+            continue;
+        const QStringList lines = bill.lines(f.key);
+        for (qsizetype k = 0; k < lines.size(); ++k) {
+            bool found = false;
+            for (const Word &w : words)
+                found = found
+                        || (lines.at(k).startsWith(w.text) && qAbs(w.left - f.rect.left()) < 15
+                            && w.top >= f.rect.top() - 15);
+            QVERIFY2(found, qPrintable(QStringLiteral("%1 line %2 \"%3\" not printed at its place")
+                                           .arg(f.key).arg(k + 1).arg(lines.at(k))));
+        }
+    }
+    if (qEnvironmentVariableIsSet("BILLPRINT_KEEP_TEST_OUTPUT"))
+        QFile::copy(pdf, QDir::temp().filePath(QStringLiteral("keyboardfill.pdf")));
+    delete preview;
+}
+
+QTEST_MAIN(TestKeyboardFill)
+#include "tst_keyboardfill.moc"

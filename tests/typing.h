@@ -1,0 +1,20 @@
+#pragma once
+// Typing as a person does, one key a character, for every test that drives
+// a field with the keyboard. Characters outside ASCII (Chinese, full-width
+// digits) arrive as an input method commits them: a key carrying the text.
+#include <QKeySequence>
+#include <QTest>
+#include <QWidget>
+
+namespace typing {
+
+inline void typeText(QWidget *target, const QString &text)
+{
+    for (const QChar c : text) {
+        const int key = c.unicode() < 128 ? QKeySequence(QString(c))[0].key() : int(Qt::Key_unknown);
+        QTest::sendKeyEvent(QTest::Press, target, Qt::Key(key), QString(c), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, target, Qt::Key(key), QString(c), Qt::NoModifier);
+    }
+}
+
+} // namespace typing
