@@ -249,7 +249,9 @@ void Filler::addDocumentProblems(const Row &row, QList<Problem> &problems) const
 QList<Problem> Filler::fill(const Row &row)
 {
     QList<Problem> problems;
-    m_doc.clearAll();
+    // Each row is typed into the bill as freshly opened: every field empty.
+    const BillTemplate fresh = m_doc.billTemplate();
+    m_doc.setTemplate(fresh);
     // Cells beyond the header are an error when they hold something; a row
     // with fewer cells is a row cut short (a line break in a field that was
     // not quoted).
