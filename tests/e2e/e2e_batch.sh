@@ -92,6 +92,13 @@ for enc in ("utf8", "gbk"):
 print("pages match")
 PY
 
+# On a terminal the bills are counted on stderr as they go.
+if command -v script >/dev/null; then
+    script -qec "'$exe' batch --db '$db' --template '$cheque' --csv '$tmp/utf8.csv' --pdf '$tmp/tty.pdf' >/dev/null" \
+        /dev/null >"$tmp/tty" 2>&1 || fail "batch on a terminal exited $?: $(cat "$tmp/tty")"
+    grep -q "bill 3/3" "$tmp/tty" || fail "no progress on a terminal: $(cat "$tmp/tty")"
+fi
+
 # Copies: each bill's copies one after the other.
 "$exe" batch --db "$db" --template "$cheque" --csv "$tmp/utf8.csv" --pdf "$tmp/copies.pdf" --copies 2 \
     >"$tmp/copies.json" 2>"$tmp/err" || fail "copies exited $?: $(cat "$tmp/err")"
