@@ -80,10 +80,9 @@ StoreStatus addMenuItems(QSqlDatabase &db, const QString &group, const QList<QPa
     return {};
 }
 
-// Batch printing joins the setup menu after "打印机校准..." (a setup menu
-// still empty gets both) and the tree's pop-up menu after "导入模板...". As
-// with the template commands, only menus laid out as delivered change, since
-// items are numbered by position.
+// Batch printing joins the setup menu after "打印机校准..." and the tree's
+// pop-up menu after "导入模板...". As with the template commands, only menus
+// laid out as delivered change, since items are numbered by position.
 StoreStatus batchMenu(QSqlDatabase &db)
 {
     const QString setup = QStringLiteral("mSetupSub");
@@ -92,13 +91,9 @@ StoreStatus batchMenu(QSqlDatabase &db)
     QList<int> items;
     if (StoreStatus s = menuItems(db, setup, items); !s)
         return s;
-    if (items.isEmpty()) {
-        if (StoreStatus s = addMenuItems(db, setup, {{0, QStringLiteral("打印机校准...")}, {1, caption}}); !s)
-            return s;
-    } else if (items == QList<int>{0}) {
+    if (items == QList<int>{0})
         if (StoreStatus s = addMenuItems(db, setup, {{1, caption}}); !s)
             return s;
-    }
     if (StoreStatus s = menuItems(db, popup, items); !s)
         return s;
     if (items == QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10})
