@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
   cmake make g++ pkg-config
   qt6-base-dev qt6-qpa-plugins libqt6sql6-sqlite
+  libx11-dev
   fonts-wqy-microhei
   xvfb xauth poppler-utils python3
   libbenchmark-dev libicu-dev

@@ -35,11 +35,8 @@ static void attachCommands(MDIMain &window)
 {
     QObject::connect(&window, &MDIMain::printRequested, &window, [&window] {
         // The preview covers the workspace between the toolbar and the
-        // status bar: the recorded inner size less the two bars.
-        PrintPreview::Open(window.state(), window.centralWidget(), [&window] {
-            return std::array<int, 2>{window.ClientSize[0],
-                                      window.ClientSize[1] - window.ToolBarSize[1] - window.StatusBarSize[1]};
-        });
+        // status bar, and follows it when the window changes size.
+        PrintPreview::Open(window.state(), window.centralWidget());
     });
     QObject::connect(&window, &MDIMain::setupItemClicked, &window, [&window](int index) {
         if (index == 0)

@@ -1,4 +1,5 @@
 #include "core/schema.h"
+#include "core/shippedfixes.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -113,6 +114,7 @@ const QList<Step> &steps()
     // Each new table or column of a later version gets one step here.
     static const QList<Step> all{
         {"template-menu", templateMenu},
+        {"shipped-template-captions", shippedfixes::apply},
         {"batch-menu", batchMenu},
     };
     return all;

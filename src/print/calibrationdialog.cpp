@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -128,10 +127,7 @@ bool CalibrationDialog::printPage()
     QPrinter printer(QPrinter::HighResolution);
     const QString name = printerName();
     if (name == PrinterSettings::PdfChoice()) {
-        QString path = m_pdfFileName;
-        if (path.isEmpty())
-            path = QFileDialog::getSaveFileName(this, PrinterSettings::PdfChoice(), QString(),
-                                                QStringLiteral("PDF (*.pdf)"));
+        const QString path = m_pdfFileName.isEmpty() ? PrinterSettings::AskPdfFileName(this) : m_pdfFileName;
         if (path.isEmpty())
             return false;
         PrinterSettings::SelectPdf(printer, path);

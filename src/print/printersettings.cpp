@@ -1,5 +1,6 @@
 #include "print/printersettings.h"
 #include "core/calibration.h"
+#include <QFileDialog>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
@@ -36,6 +37,18 @@ void SelectPdf(QPrinter &printer, const QString &path)
 {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
+}
+
+QString WithPdfSuffix(const QString &path)
+{
+    if (path.isEmpty() || path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        return path;
+    return path + QStringLiteral(".pdf");
+}
+
+QString AskPdfFileName(QWidget *parent)
+{
+    return WithPdfSuffix(QFileDialog::getSaveFileName(parent, PdfChoice(), QString(), QStringLiteral("PDF (*.pdf)")));
 }
 
 QString DeviceName(const QPrinter &printer)

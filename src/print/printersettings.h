@@ -6,6 +6,7 @@
 #include <QStringList>
 
 class QPrinter;
+class QWidget;
 
 namespace PrinterSettings {
 
@@ -22,6 +23,11 @@ QString DefaultPrinterName();
 bool SelectPrinter(QPrinter &printer, const QString &deviceName);
 // Directs the printer to a PDF file.
 void SelectPdf(QPrinter &printer, const QString &path);
+// The path with ".pdf" added unless it already ends so (in any case).
+QString WithPdfSuffix(const QString &path);
+// Asks where the PDF choice prints to; the name comes back with ".pdf" as
+// WithPdfSuffix gives it, or empty when the user cancelled.
+QString AskPdfFileName(QWidget *parent);
 // The device the printer is directed to: queue name or PDF file path.
 QString DeviceName(const QPrinter &printer);
 

@@ -6,8 +6,8 @@
 #include "print/printersettings.h"
 #include "core/printitems.h"
 #include <QCloseEvent>
+#include <QApplication>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,17 +17,19 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QScrollArea>
+#include <QVBoxLayout>
+#include "print/wrapbar.h"
 
 namespace {
 
 const QString WindowName = QStringLiteral("PrintPreview");
 const QString Attention = QStringLiteral("注意");
-constexpr int BarHeight = 400;       // twips
-constexpr int PrinterListLeft = 7700;
-constexpr int PrinterListMargin = 9700; // W minus this is the printer list's width
-constexpr int NarrowPrinterList = 3000;
-constexpr int CalibrateWidth = 1000; // the "校准" button after the printer list
+constexpr int BarHeight = 400;       // twips: the least height of the bar's controls
+constexpr int PrinterListChars = 12; // the printer list's least width, in characters
 constexpr int PaperCodeA4 = 9;
+const QColor CaptionBack(0x1f, 0x3a, 0x5f);
+const QColor ReadOnlyBack(0xe8, 0xe8, 0xe8);
 
 int px(int twips) { return units::twipsToPixels(twips); }
 
@@ -85,7 +87,7 @@ void PreviewSurface::drawItems(const PrintItems &items)
 {
     if (items.isEmpty())
         return;
-    setGeometry(0, 0, px(items.first().left), px(items.first().top));
+    resize(px(items.first().left), px(items.first().top));
     const qreal ratio = devicePixelRatioF();
     m_picture = QPixmap(qMax(1, qRound(width() * ratio)), qMax(1, qRound(height() * ratio)));
     m_picture.setDevicePixelRatio(ratio);
@@ -111,15 +113,15 @@ void PreviewSurface::paintEvent(QPaintEvent *)
 
 // ---- window --------------------------------------------------------------
 
-PrintPreview::PrintPreview(AppState &state, QWidget *parent, ClientSizeSource clientSize)
-    : QWidget(parent), m_state(state), m_clientSize(std::move(clientSize))
+PrintPreview::PrintPreview(AppState &state, QWidget *parent)
+    : QWidget(parent), m_state(state)
 {
     setObjectName(WindowName);
     setAttribute(Qt::WA_DeleteOnClose);
     Form_Load();
 }
 
-PrintPreview *PrintPreview::Open(AppState &state, QWidget *parent, ClientSizeSource clientSize)
+PrintPreview *PrintPreview::Open(AppState &state, QWidget *parent)
 {
     PrintPreview *preview = nullptr;
     if (parent && state.IsWindowOpen(WindowName)) {
@@ -128,7 +130,7 @@ PrintPreview *PrintPreview::Open(AppState &state, QWidget *parent, ClientSizeSou
                 preview = p;
     }
     if (!preview)
-        preview = new PrintPreview(state, parent, std::move(clientSize));
+        preview = new PrintPreview(state, parent);
     preview->show();
     preview->raise();
     return preview;
@@ -150,9 +152,23 @@ void PrintPreview::Form_Load()
     setBackground(this, Qt::black);
     m_state.RegisterWindow(WindowName, true);
 
-    m_picture = new PreviewSurface(this);
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    buildCaption();
+    column->addWidget(m_captionLabel);
+
+    // The bill at its real size, scrolled when the window is smaller.
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("PictureScrollC"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setBackground(m_scroll->viewport(), Qt::black);
+    m_picture = new PreviewSurface;
+    m_scroll->setWidget(m_picture);
     m_picture->hide();
     m_picture->Cls();
+    column->addWidget(m_scroll, 1);
 
     readPrinterNames();
     // The bill open on the surface, whatever the tree has selected since.
@@ -167,7 +183,11 @@ void PrintPreview::Form_Load()
         drawPreview();
     }
     buildSettingsBar();
-    snapToClient();
+    column->addWidget(m_bar);
+    showCaption();
+    if (parentWidget())
+        parentWidget()->installEventFilter(this);
+    snapToParent();
 }
 
 int PrintPreview::ReadCtlData(const QString &)
@@ -196,65 +216,91 @@ QLabel *PrintPreview::LblTC(int index) const
     return index >= 0 && index < int(m_labels.size()) ? m_labels[index] : nullptr;
 }
 
-void PrintPreview::placeInBar(QWidget *w, int left, int width, int height)
+QWidget *PrintPreview::BottomPBC() const
 {
-    w->setGeometry(px(left), 0, px(width), px(height));
+    return m_bar;
 }
 
-QLabel *PrintPreview::addLabel(int index, int left, int width, int height, const QString &caption)
+void PrintPreview::buildCaption()
+{
+    // Shown like a title bar: the preview lies inside the main window and
+    // has no title bar of its own.
+    m_captionLabel = new QLabel(this);
+    m_captionLabel->setObjectName(QStringLiteral("LblCaptionC"));
+    m_captionLabel->setWordWrap(true);
+    m_captionLabel->setTextFormat(Qt::PlainText);
+    m_captionLabel->setContentsMargins(8, 4, 8, 4);
+    QFont f = QApplication::font(m_captionLabel);
+    f.setPointSize(std::max(f.pointSize(), 0) + 2);
+    f.setBold(true);
+    f.setResolveMask(QFont::AllPropertiesResolved);
+    m_captionLabel->setFont(f);
+    QPalette p = m_captionLabel->palette();
+    p.setColor(QPalette::Window, CaptionBack);
+    p.setColor(QPalette::WindowText, Qt::white);
+    m_captionLabel->setPalette(p);
+    m_captionLabel->setAutoFillBackground(true);
+}
+
+QLabel *PrintPreview::addLabel(int index, const QString &caption)
 {
     auto *label = new QLabel(caption, m_bar);
     label->setObjectName(QStringLiteral("LblTC%1").arg(index));
     label->setAttribute(Qt::WA_TranslucentBackground);
     setPointSize(label, 12);
-    placeInBar(label, left, width, height);
     m_labels[index] = label;
     return label;
 }
 
-QComboBox *PrintPreview::addList(int left, int width, const QStringList &items, int choice,
-                                 int fontSize)
+QComboBox *PrintPreview::addList(const QString &name, const QStringList &items, int choice, int fontSize)
 {
     auto *list = new QComboBox(m_bar);
+    list->setObjectName(name);
     list->setEditable(false);
-    // Narrow lists: a slim arrow leaves room for the choice's text.
-    list->setStyleSheet(QStringLiteral("QComboBox { padding: 0px 0px 0px 1px; }"));
     list->addItems(items);
     list->setCurrentIndex(choice);
     setPointSize(list, fontSize);
-    placeInBar(list, left, width, BarHeight);
+    list->setMinimumHeight(px(BarHeight));
     return list;
 }
 
-QLineEdit *PrintPreview::addTextBox(int left, int maxLength, const QString &text, bool enabled)
+QLineEdit *PrintPreview::addTextBox(const QString &name, int maxLength, const QString &text, bool enabled)
 {
     auto *box = new QLineEdit(m_bar);
+    box->setObjectName(name);
     box->setFrame(false);
-    box->setTextMargins(0, 0, 0, 0);
-    box->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px; }"));
     box->setMaxLength(maxLength);
     box->setText(text);
     box->setEnabled(enabled);
     box->setCursorPosition(0);
     setPointSize(box, 12);
-    placeInBar(box, left, 500, BarHeight);
+    // Room for every character the box takes, and its text as dark when it
+    // only informs as when it can be typed into.
+    const QFontMetrics fm(box->font());
+    box->setFixedWidth(fm.horizontalAdvance(QString(std::max(maxLength, 2), QLatin1Char('0'))) + 8);
+    box->setMinimumHeight(px(BarHeight));
+    QPalette p = box->palette();
+    p.setColor(QPalette::Disabled, QPalette::Text, p.color(QPalette::Active, QPalette::Text));
+    p.setColor(QPalette::Disabled, QPalette::Base, ReadOnlyBack);
+    box->setPalette(p);
     return box;
 }
 
-QPushButton *PrintPreview::addButton(int left, const QString &caption)
+QPushButton *PrintPreview::addButton(const QString &name, const QString &caption)
 {
     auto *button = new QPushButton(caption, m_bar);
-    placeInBar(button, left, 1000, BarHeight);
+    button->setObjectName(name);
+    button->setMinimumHeight(px(BarHeight));
     return button;
 }
 
 void PrintPreview::buildSettingsBar()
 {
-    m_bar = new QWidget(this);
+    m_bar = new WrapBar(this);
     m_bar->setObjectName(QStringLiteral("BottomPBC"));
     setBackground(m_bar, QColor(0x80, 0x80, 0x80));
+    m_bar->setMinimumHeight(px(BarHeight));
 
-    const int w = clientSize()[0];
     const bool haveBill = !m_items.isEmpty();
     // Millimetres with at most one decimal: "225", "80", "212.5".
     const auto mm = [](int twips) {
@@ -264,73 +310,67 @@ void PrintPreview::buildSettingsBar()
         return text;
     };
 
-    addLabel(0, 0, 500, 400, QStringLiteral("方向"));
-    m_orientation = addList(500, 800, {QStringLiteral("纵向"), QStringLiteral("横向")}, 1, 12);
-    m_orientation->setObjectName(QStringLiteral("CmbOrientationC"));
-    addLabel(1, 1300, 1100, 400, QStringLiteral("宽度_毫米"));
-    m_paperWidth = addTextBox(2400, 6, haveBill ? mm(m_items.first().left) : QString(), false);
-    m_paperWidth->setObjectName(QStringLiteral("TxtPaperWidthC"));
-    addLabel(2, 2900, 500, 500, QStringLiteral("高度"));
-    m_paperHeight = addTextBox(3400, 6, haveBill ? mm(m_items.first().top) : QString(), false);
-    m_paperHeight->setObjectName(QStringLiteral("TxtPaperHeightC"));
-    addLabel(3, 3900, 500, 400, QStringLiteral("张数"));
-    m_copies = addTextBox(4400, 1, QStringLiteral("1"), true);
-    m_copies->setObjectName(QStringLiteral("TxtCopiesC"));
-    addLabel(4, 4900, 500, 400, QStringLiteral("色彩"));
-    m_colourMode = addList(5400, 800, {QStringLiteral("单色"), QStringLiteral("彩色")}, 0, 12);
-    m_colourMode->setObjectName(QStringLiteral("CmbColorModeC"));
-    addLabel(5, 6200, 500, 400, QStringLiteral("质量"));
-    m_quality = addList(6700, 500,
-                        {QStringLiteral("草"), QStringLiteral("低"), QStringLiteral("中"),
-                         QStringLiteral("高")},
-                        0, 12);
-    m_quality->setObjectName(QStringLiteral("CmbQualityC"));
-    addLabel(6, 7200, 500, 400, QStringLiteral("设备"));
-    const int listWidth = w - PrinterListMargin - CalibrateWidth > 0 ? w - PrinterListMargin - CalibrateWidth
-                                                                      : NarrowPrinterList;
-    m_printers = addList(PrinterListLeft, listWidth,
-                         m_printerNames + QStringList{PrinterSettings::PdfChoice()}, 0, 10);
-    m_printers->setObjectName(QStringLiteral("CmbPrintersC"));
-    m_calibrate = addButton(PrinterListLeft + listWidth, QStringLiteral("校准"));
-    m_calibrate->setObjectName(QStringLiteral("CmdCalibrateC"));
-    m_print = addButton(w - 2000, QStringLiteral("打印"));
-    m_print->setObjectName(QStringLiteral("CmdPrintC"));
-    m_close = addButton(w - 1000, QStringLiteral("关闭"));
-    m_close->setObjectName(QStringLiteral("CmdCloseC"));
+    addLabel(0, QStringLiteral("方向"));
+    m_orientation = addList(QStringLiteral("CmbOrientationC"), {QStringLiteral("纵向"), QStringLiteral("横向")}, 1, 12);
+    addLabel(1, QStringLiteral("宽度_毫米"));
+    m_paperWidth = addTextBox(QStringLiteral("TxtPaperWidthC"), 6, haveBill ? mm(m_items.first().left) : QString(), false);
+    addLabel(2, QStringLiteral("高度"));
+    m_paperHeight = addTextBox(QStringLiteral("TxtPaperHeightC"), 6, haveBill ? mm(m_items.first().top) : QString(), false);
+    addLabel(3, QStringLiteral("张数"));
+    m_copies = addTextBox(QStringLiteral("TxtCopiesC"), 1, QStringLiteral("1"), true);
+    addLabel(4, QStringLiteral("色彩"));
+    m_colourMode = addList(QStringLiteral("CmbColorModeC"), {QStringLiteral("单色"), QStringLiteral("彩色")}, 0, 12);
+    addLabel(5, QStringLiteral("质量"));
+    m_quality = addList(QStringLiteral("CmbQualityC"),
+                        {QStringLiteral("草"), QStringLiteral("低"), QStringLiteral("中"), QStringLiteral("高")}, 0, 12);
+    addLabel(6, QStringLiteral("设备"));
+    m_printers = addList(QStringLiteral("CmbPrintersC"), m_printerNames + QStringList{PrinterSettings::PdfChoice()}, 0, 10);
+    // Long queue names must not push the buttons out of the window.
+    m_printers->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_printers->setMinimumContentsLength(PrinterListChars);
+    m_printers->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_calibrate = addButton(QStringLiteral("CmdCalibrateC"), QStringLiteral("校准"));
+    m_print = addButton(QStringLiteral("CmdPrintC"), QStringLiteral("打印"));
+    m_close = addButton(QStringLiteral("CmdCloseC"), QStringLiteral("关闭"));
+
+    m_bar->addGroup({m_labels[0], m_orientation});
+    m_bar->addGroup({m_labels[1], m_paperWidth});
+    m_bar->addGroup({m_labels[2], m_paperHeight});
+    m_bar->addGroup({m_labels[3], m_copies});
+    m_bar->addGroup({m_labels[4], m_colourMode});
+    m_bar->addGroup({m_labels[5], m_quality});
+    m_bar->addGroup({m_labels[6], m_printers, m_calibrate}, true, 1);
+    m_bar->addGroup({m_print, m_close});
 
     connect(m_printers, &QComboBox::activated, this, &PrintPreview::CmbPrintersC_Click);
     connect(m_print, &QPushButton::clicked, this, &PrintPreview::CmdPrint_Click);
     connect(m_close, &QPushButton::clicked, this, &PrintPreview::CmdClose_Click);
     connect(m_calibrate, &QPushButton::clicked, this, &PrintPreview::CmdCalibrate_Click);
-    for (QWidget *child : m_bar->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-        child->show();
-    m_bar->show();
 }
 
-std::array<int, 2> PrintPreview::clientSize() const
+void PrintPreview::snapToParent()
 {
-    if (m_clientSize)
-        return m_clientSize();
     const QWidget *p = parentWidget();
-    if (!p)
-        return m_screenSize;
-    return {int(units::pixelsToTwips(p->width())), int(units::pixelsToTwips(p->height()))};
-}
-
-void PrintPreview::snapToClient()
-{
-    const std::array<int, 2> c = clientSize();
-    const QRect wanted(0, 0, px(c[0]), px(c[1]));
+    const QRect wanted = p ? p->rect() : QRect(QPoint(0, 0), QSize(px(m_screenSize[0]), px(m_screenSize[1])));
     if (geometry() != wanted)
         setGeometry(wanted);
-    if (m_bar)
-        m_bar->setGeometry(0, height() - px(BarHeight), width(), px(BarHeight));
+    if (m_bar && layout()) {
+        m_bar->arrange(wanted.width());
+        layout()->activate();
+    }
 }
 
 void PrintPreview::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    snapToClient();
+    snapToParent();
+}
+
+bool PrintPreview::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == parentWidget() && event->type() == QEvent::Resize && !m_unloaded)
+        snapToParent();
+    return QWidget::eventFilter(watched, event);
 }
 
 void PrintPreview::CmbPrintersC_Click(int index)
@@ -363,11 +403,33 @@ QTransform PrintPreview::calibrationInForce() const
     return CalibrationStore(m_state.DbConnection).inForce(m_currentPrinter).transform();
 }
 
+namespace {
+QString withCalibrationNote(const QString &caption, const PrinterCalibration &c)
+{
+    return c.isIdentity() ? caption : QStringLiteral("%1（已校准：%2）").arg(caption, c.summary());
+}
+} // namespace
+
 void PrintPreview::setCaption(const QString &caption)
 {
     m_caption = caption;
-    const PrinterCalibration c = CalibrationStore(m_state.DbConnection).inForce(m_currentPrinter);
-    setWindowTitle(c.isIdentity() ? caption : QStringLiteral("%1（已校准：%2）").arg(caption, c.summary()));
+    setWindowTitle(withCalibrationNote(caption, CalibrationStore(m_state.DbConnection).inForce(m_currentPrinter)));
+    showCaption();
+}
+
+void PrintPreview::showCaption()
+{
+    // The window's own caption is never seen inside the main window, and a
+    // printer choice leaves only the printer's name in it: the line on top
+    // names the bill and the printer the next print goes to.
+    if (!m_captionLabel)
+        return;
+    const QString caption =
+        m_items.isEmpty()
+            ? QStringLiteral("打印预览---当前打印机为：%1").arg(m_currentPrinter)
+            : QStringLiteral("票据(%1)打印预览---当前打印机为：%2").arg(m_items.first().text, m_currentPrinter);
+    m_captionLabel->setText(
+        withCalibrationNote(caption, CalibrationStore(m_state.DbConnection).inForce(m_currentPrinter)));
 }
 
 PrintJobOptions PrintPreview::jobOptions() const
@@ -396,15 +458,9 @@ bool PrintPreview::preparePrinter(QPrinter &printer)
                     true);
         return false;
     }
-    QString path = m_pdfFileName;
-    if (path.isEmpty()) {
-        path = QFileDialog::getSaveFileName(this, PrinterSettings::PdfChoice(), QString(),
-                                            QStringLiteral("PDF (*.pdf)"));
-        if (path.isEmpty())
-            return false;
-        if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
-            path += QStringLiteral(".pdf");
-    }
+    const QString path = m_pdfFileName.isEmpty() ? PrinterSettings::AskPdfFileName(this) : m_pdfFileName;
+    if (path.isEmpty())
+        return false;
     PrinterSettings::SelectPdf(printer, path);
     return true;
 }
@@ -481,14 +537,18 @@ void PrintPreview::Form_Unload()
     for (QWidget *w : std::initializer_list<QWidget *>{m_orientation, m_paperWidth, m_paperHeight,
                                                        m_copies, m_colourMode, m_quality,
                                                        m_printers, m_print, m_close, m_calibrate,
-                                                       m_bar, m_picture})
+                                                       m_bar, m_picture, m_scroll, m_captionLabel})
         if (w)
             w->deleteLater();
+    if (parentWidget())
+        parentWidget()->removeEventFilter(this);
     m_orientation = m_colourMode = m_quality = m_printers = nullptr;
     m_paperWidth = m_paperHeight = m_copies = nullptr;
     m_print = m_close = m_calibrate = nullptr;
     m_bar = nullptr;
     m_picture = nullptr;
+    m_scroll = nullptr;
+    m_captionLabel = nullptr;
     m_state.RegisterWindow(WindowName, false);
 }
 

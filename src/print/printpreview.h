@@ -1,9 +1,12 @@
 #pragma once
-// The print preview: a child window over the whole bill workspace with the
-// bill's printable content drawn at its real size, and a settings bar along
-// its bottom edge (orientation, paper size, copies, colour mode, quality,
-// printer) with the Print and Close buttons. Every opening starts from the
-// same initial choices; the items are read once, when the window loads.
+// The print preview: a child window over the whole bill workspace with its
+// caption shown along the top (what is printed, on which printer, and the
+// calibration in force), the bill's printable content drawn at its real size
+// and scrollable, and a settings bar along the bottom edge (orientation,
+// paper size, copies, colour mode, quality, printer) with the Calibrate,
+// Print and Close buttons. The window covers its parent and follows it when
+// it is resized. Every opening starts from the same initial choices; the
+// items are read once, when the window loads.
 #include "core/printitems.h"
 #include "print/printjob.h"
 #include "core/formbackground.h"
@@ -16,6 +19,8 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
+class WrapBar;
 struct AppState;
 
 // The preview surface: keeps the picture drawn on it.
@@ -42,25 +47,20 @@ private:
 class PrintPreview : public QWidget {
     Q_OBJECT
 public:
-    // Inner width and height of the main window in twips, as its layout
-    // last recorded them.
-    using ClientSizeSource = std::function<std::array<int, 2>()>;
     // Shows a message box: title, text, and whether it reports an error.
     using MessageSink = std::function<void(const QString &title, const QString &text, bool error)>;
     // Asks a yes/no question; true for yes.
     using QuestionSink = std::function<bool(const QString &title, const QString &text)>;
 
-    // Loads the window on `parent` (the main window's workspace). Without a
-    // client size source the parent's size is used.
-    PrintPreview(AppState &state, QWidget *parent,
-                 ClientSizeSource clientSize = {});
+    // Loads the window on `parent` (the main window's workspace), which it
+    // covers; without a parent it takes the screen's size.
+    PrintPreview(AppState &state, QWidget *parent);
     ~PrintPreview() override;
 
     // What the toolbar's print command does while a bill is open: shows the
     // one preview on `parent` without blocking, loading it unless one is
     // already open there (that one is brought to the front).
-    static PrintPreview *Open(AppState &state, QWidget *parent,
-                              ClientSizeSource clientSize = {});
+    static PrintPreview *Open(AppState &state, QWidget *parent);
 
     // Reads the print items of the bill open on the surface (the bill
     // document); the table name is not used. Returns 0.
@@ -79,7 +79,11 @@ public:
 
     // Controls, by their names.
     PreviewSurface *PictureC() const { return m_picture; }
-    QWidget *BottomPBC() const { return m_bar; }
+    // The caption as the clerk sees it, along the top of the window.
+    QLabel *LblCaptionC() const { return m_captionLabel; }
+    QScrollArea *PictureScrollC() const { return m_scroll; }
+    QWidget *BottomPBC() const;
+    WrapBar *settingsBar() const { return m_bar; }
     QLabel *LblTC(int index) const;
     QComboBox *CmbOrientationC() const { return m_orientation; }
     QLineEdit *TxtPaperWidthC() const { return m_paperWidth; }
@@ -110,6 +114,7 @@ signals:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void Form_Load();
@@ -117,13 +122,12 @@ private:
     void drawPreview();
     void readPrinterNames();
     void buildSettingsBar();
-    QLabel *addLabel(int index, int left, int width, int height, const QString &caption);
-    QComboBox *addList(int left, int width, const QStringList &items, int choice, int fontSize);
-    QLineEdit *addTextBox(int left, int maxLength, const QString &text, bool enabled);
-    QPushButton *addButton(int left, const QString &caption);
-    void placeInBar(QWidget *w, int left, int width, int height);
-    void snapToClient();
-    std::array<int, 2> clientSize() const;
+    void buildCaption();
+    QLabel *addLabel(int index, const QString &caption);
+    QComboBox *addList(const QString &name, const QStringList &items, int choice, int fontSize);
+    QLineEdit *addTextBox(const QString &name, int maxLength, const QString &text, bool enabled);
+    QPushButton *addButton(const QString &name, const QString &caption);
+    void snapToParent();
     bool selectionMade() const;
     bool preparePrinter(class QPrinter &printer);
     void showMessage(const QString &title, const QString &text, bool error);
@@ -132,12 +136,13 @@ private:
     // stands (a problem field, nothing to print); a text running past its box
     // prints when the clerk says so.
     bool billPrintable();
-    // The caption, with a note when the current printer is calibrated.
+    // The window's caption, with a note when the current printer is
+    // calibrated; the caption shown on top always names the bill as well.
     void setCaption(const QString &caption);
+    void showCaption();
     QTransform calibrationInForce() const;
 
     AppState &m_state;
-    ClientSizeSource m_clientSize;
     MessageSink m_message;
     QuestionSink m_question;
     std::array<int, 2> m_screenSize{0, 0};
@@ -149,7 +154,9 @@ private:
     bool m_unloaded = false;
 
     PreviewSurface *m_picture = nullptr;
-    QWidget *m_bar = nullptr;
+    QLabel *m_captionLabel = nullptr;
+    QScrollArea *m_scroll = nullptr;
+    WrapBar *m_bar = nullptr;
     std::array<QLabel *, 7> m_labels{};
     QComboBox *m_orientation = nullptr;
     QLineEdit *m_paperWidth = nullptr;

@@ -14,6 +14,7 @@
 #include "workspace/billsurface.h"
 #include "workspace/designctl.h"
 #include "workspace/helpviewer.h"
+#include "workspace/lockkeys.h"
 #include "workspace/rulers.h"
 #include "workspace/templatetree.h"
 
@@ -21,6 +22,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QMenu>
@@ -53,7 +55,9 @@ MDIMain::MDIMain(AppState &state, QWidget *parent) : QMainWindow(parent), m_stat
     createPanes();
     createScrollBars();
     createFieldControls();
-    LayoutPanes(layout::DefaultSplitterLeft);
+    m_client->installEventFilter(this);
+    m_state.SplitterLeft = treeFitWidth();
+    LayoutPanes(m_state.SplitterLeft);
     EnterFillMode();
     m_state.RegisterWindow(QStringLiteral("MDIMain"), true);
     recordBarSizes();
@@ -164,6 +168,7 @@ void MDIMain::createStatusBar()
             m_statusBar->addWidget(label);
         m_panels[i] = label;
     }
+    m_lockKeys = new LockKeyPanels(m_panels[0], m_panels[1], systemLockKeys(), this);
     auto *clock = new QTimer(m_statusBar);
     connect(clock, &QTimer::timeout, this, &MDIMain::updateClock);
     clock->start(1000);
@@ -183,8 +188,27 @@ void MDIMain::updateClock()
 void MDIMain::createTree()
 {
     m_tree = new TemplateTree(m_client);
+    // The client draws its ruler in a small font; the tree keeps the
+    // window's own.
+    QFont normal = QApplication::font(m_tree);
+    normal.setResolveMask(QFont::AllPropertiesResolved);
+    m_tree->setFont(normal);
+    // The one column is as wide as its longest shown name: the tree scrolls
+    // sideways only when a name is wider than the pane.
+    m_tree->header()->setStretchLastSection(false);
+    m_tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     if (int err = m_tree->ShowTree(TemplateStore(m_state.DbConnection)))
         qCWarning(lcMain) << "tree: reading failed with" << err;
+    // Names added or renamed later fit the tree too, once the tree is filled.
+    auto *refit = new QTimer(this);
+    refit->setSingleShot(true);
+    connect(refit, &QTimer::timeout, this, [this] {
+        if (m_splitter && m_loaded)
+            LayoutPanes(splitterForLayout());
+    });
+    const auto namesChanged = [refit] { refit->start(0); };
+    connect(m_tree->model(), &QAbstractItemModel::rowsInserted, refit, namesChanged);
+    connect(m_tree->model(), &QAbstractItemModel::dataChanged, refit, namesChanged);
     connect(m_tree, &QTreeWidget::itemClicked, this, &MDIMain::TreeViewCtl_NodeClick);
     connect(m_tree, &QTreeWidget::itemDoubleClicked, this, &MDIMain::TreeViewCtl_DblClick);
     // Enter on a node: the node the keyboard reached is the selection, then
@@ -208,9 +232,15 @@ void MDIMain::createPanes()
 {
     m_rulerTop = new RulerBox(m_client);
     m_rulerTop->setObjectName(QStringLiteral("PictureCtlT"));
+    // Scrolled sideways with the bill, the ruler passes under the tree and
+    // the splitter, which hide the part left of the bill's workspace.
+    if (m_tree)
+        m_rulerTop->stackUnder(m_tree);
     m_rulerTop->setVisible(true);
 
-    m_surface = new BillSurface(m_client);
+    m_viewport = new QWidget(m_client);
+    m_viewport->setObjectName(QStringLiteral("BillViewport"));
+    m_surface = new BillSurface(m_viewport);
     m_surface->hide();
     connect(m_surface, &BillSurface::pointerMoved, this, &MDIMain::showPointer);
 
@@ -277,7 +307,7 @@ void MDIMain::connectField(int kind, int index, QWidget *control)
 void MDIMain::connectFrame(int slot, DesignCtl *frame)
 {
     if (slot == 0)
-        frame->setParent(m_client);
+        frame->setParent(m_viewport);
     emit frameCreated(slot, frame);
 }
 
@@ -326,6 +356,8 @@ void MDIMain::Form_Unload()
     m_unloaded = true;
     if (m_news)
         m_news->stop();
+    delete m_lockKeys;
+    m_lockKeys = nullptr;
     hide();
     closeListedWindows();
     CloseDatabase(m_state);

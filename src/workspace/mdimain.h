@@ -17,6 +17,7 @@
 
 class BillSurface;
 class DesignCtl;
+class LockKeyPanels;
 class NewsTicker;
 class QLabel;
 class QScrollBar;
@@ -53,10 +54,16 @@ public:
     QStatusBar *statusBarCtl() const { return m_statusBar; }
     // Panel 1..6 of the status bar, or nullptr.
     QLabel *statusPanel(int number) const;
+    // Keeps the CAPS and NUM panels in step with the keyboard.
+    LockKeyPanels *lockKeys() const { return m_lockKeys; }
     RulerBox *topRuler() const { return m_rulerTop; }
     RulerBox *splitter() const { return m_splitter; }
     QScrollBar *hScrollBar() const { return m_hScroll; }
     QScrollBar *vScrollBar() const { return m_vScroll; }
+    // The part of the workspace right of the splitter and below the top
+    // ruler: the bill surface and its frame lie in it and are cut at its
+    // edges when scrolled.
+    QWidget *billViewport() const { return m_viewport; }
     MenuHost &menus() { return m_menus; }
     ToolBox *toolBox() const { return m_toolBox; }
     NewsTicker *newsLabel() const { return m_news; }
@@ -80,6 +87,9 @@ public:
 
     // Places every pane for a splitter left edge x (twips).
     void LayoutPanes(int x);
+    // The tree's width (twips) that shows its longest name, kept between
+    // the splitter's least position and a third of the window.
+    int treeFitWidth() const;
     // Opens the help at its first page (what F1 does).
     void showHelp();
     HelpViewer *helpViewer() const { return m_help; }
@@ -122,7 +132,6 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -155,6 +164,11 @@ private:
     int toolBarHeight() const;
     int statusBarHeight() const;
     void placePane(QWidget *w, const layout::TwipRect &r);
+    void placeInViewport(QWidget *w, int left, int top);
+    void relayoutAfterBarToggle();
+    // Where the splitter goes in a layout: the fitted width while the tree
+    // is shown and the user has not dragged it, else where it stands.
+    int splitterForLayout();
     void applyScrollBar(QScrollBar *bar, const layout::ScrollBarPlan &plan);
     void drawRulers();
     void HScrollBarCtl_Change(int position);
@@ -179,12 +193,16 @@ private:
     RulerBox *m_splitter = nullptr;
     QScrollBar *m_hScroll = nullptr;
     QScrollBar *m_vScroll = nullptr;
+    QWidget *m_viewport = nullptr;
+    LockKeyPanels *m_lockKeys = nullptr;
     NewsTicker *m_news = nullptr;
     QPointer<ToolBox> m_toolBox;
     QPointer<HelpViewer> m_help;
     std::unique_ptr<BillOpener> m_opener;
     layout::PanePlan m_plan;
     int m_splitterX = layout::DefaultSplitterLeft;
+    // The splitter follows the tree's names until the user drags it.
+    bool m_splitterFitsTree = true;
     bool m_nodeClicked = false;
     bool m_loaded = false;
     bool m_unloaded = false;

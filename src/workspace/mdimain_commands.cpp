@@ -145,7 +145,7 @@ void MDIMain::toggleBar(QWidget *bar, int item, std::array<int, 2> &size)
         size[1] = int(units::pixelsToTwips(bar->sizeHint().height()));
         a->setChecked(true);
     }
-    LayoutPanes(m_splitterX);
+    relayoutAfterBarToggle();
 }
 
 void MDIMain::toggleTree()

@@ -12,10 +12,13 @@
 #include "workspace/templatetree.h"
 
 #include <QLabel>
+#include <QLayout>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
+#include <QTreeWidgetItemIterator>
 
 namespace {
 constexpr quint32 DragColor = 0x808080; // red, green and blue 128
@@ -56,6 +59,15 @@ void MDIMain::placePane(QWidget *w, const layout::TwipRect &r)
                    units::twipsToPixels(r.width), units::twipsToPixels(r.height));
 }
 
+// Places a widget of the viewport at a position in the window's inner
+// coordinates (twips).
+void MDIMain::placeInViewport(QWidget *w, int left, int top)
+{
+    if (w && m_viewport)
+        w->move(units::twipsToPixels(left) - m_viewport->x(),
+                units::twipsToPixels(top - toolBarHeight()) - m_viewport->y());
+}
+
 void MDIMain::LayoutPanes(int x)
 {
     if (!m_splitter)
@@ -71,17 +83,47 @@ void MDIMain::LayoutPanes(int x)
     placePane(m_tree, m_plan.tree);
     placePane(m_splitter, m_plan.splitter);
     placePane(m_rulerTop, m_plan.topRuler);
+    // The viewport takes the rest of the client below the top ruler; the
+    // scroll bars lie over its right and bottom edges.
+    const int viewLeft = units::twipsToPixels(m_plan.bill.left);
+    const int viewTop = units::twipsToPixels(m_plan.bill.top - in.th);
+    m_viewport->setGeometry(viewLeft, viewTop, std::max(0, m_client->width() - viewLeft),
+                            std::max(0, m_client->height() - viewTop));
     m_state.BillRect[0] = m_plan.bill.left;
     m_state.BillRect[1] = m_plan.bill.top;
-    placePane(m_surface, m_plan.bill);
+    if (m_surface) {
+        m_surface->resize(units::twipsToPixels(m_plan.bill.width), units::twipsToPixels(m_plan.bill.height));
+        placeInViewport(m_surface, m_plan.bill.left, m_plan.bill.top);
+    }
     if (DesignCtl *frame0 = m_controls.frames.at(0)) {
-        frame0->setTwipsRect(m_plan.bill.left, m_plan.bill.top - in.th, m_plan.bill.width + 100,
-                             m_plan.bill.height + 100);
+        frame0->setTwipsRect(0, 0, m_plan.bill.width + 100, m_plan.bill.height + 100);
         frame0->raise();
     }
     drawRulers();
     applyScrollBar(m_hScroll, m_plan.hbar);
     applyScrollBar(m_vScroll, m_plan.vbar);
+}
+
+int MDIMain::treeFitWidth() const
+{
+    if (!m_tree)
+        return layout::DefaultSplitterLeft;
+    // The widest name with its indentation, the item's margins, the frame
+    // and room for a vertical scroll bar.
+    const QFontMetrics fm(m_tree->font());
+    const int margin = 2 * (m_tree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_tree) + 1);
+    int widest = 0;
+    for (QTreeWidgetItemIterator it(m_tree); *it; ++it) {
+        int depth = m_tree->rootIsDecorated() ? 1 : 0;
+        for (const QTreeWidgetItem *p = (*it)->parent(); p; p = p->parent())
+            ++depth;
+        widest = std::max(widest, fm.horizontalAdvance((*it)->text(0)) + depth * m_tree->indentation());
+    }
+    const int chrome = margin + 2 * m_tree->frameWidth()
+                       + m_tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_tree);
+    const int wanted = int(units::pixelsToTwips(widest + chrome));
+    const int third = innerWidth() / 3;
+    return layout::clampSplitter(std::min(wanted, std::max(third, layout::SplitterMargin)), innerWidth());
 }
 
 void MDIMain::drawRulers()
@@ -110,7 +152,8 @@ void MDIMain::applyScrollBar(QScrollBar *bar, const layout::ScrollBarPlan &plan)
         bar->setSingleStep(std::max(plan.largeChange / 10, 1));
         bar->setValue(layout::valueToThumb(plan, plan.value));
     }
-    bar->raise();
+    // The bars were made after the viewport and so lie over it; raising them
+    // would lift them over a preview laid on the workspace too.
     bar->show();
 }
 
@@ -122,9 +165,9 @@ void MDIMain::HScrollBarCtl_Change(int position)
     if (m_rulerTop)
         m_rulerTop->move(px, m_rulerTop->y());
     if (m_surface)
-        m_surface->move(px, m_surface->y());
+        m_surface->move(px - m_viewport->x(), m_surface->y());
     if (DesignCtl *frame0 = m_controls.frames.at(0))
-        frame0->moveTwips(value, frame0->twipsTop());
+        frame0->moveTwips(value - m_plan.bill.left, frame0->twipsTop());
 }
 
 void MDIMain::VScrollBarCtl_Change(int position)
@@ -132,21 +175,27 @@ void MDIMain::VScrollBarCtl_Change(int position)
     const int v = layout::thumbToValue(m_plan.vbar, position);
     if (m_splitter)
         PropertiesCls::RulerPicL(*m_splitter, 0, 3 * ClientSize[1], v);
-    const int th = toolBarHeight();
-    const int top = layout::billTopAtScroll(th, v) - th; // in the client's coordinates
-    if (m_surface)
-        m_surface->move(units::twipsToPixels(m_state.BillRect[0]), units::twipsToPixels(top));
+    const int top = layout::billTopAtScroll(toolBarHeight(), v);
+    placeInViewport(m_surface, m_state.BillRect[0], top);
     if (DesignCtl *frame0 = m_controls.frames.at(0))
-        frame0->moveTwips(m_state.BillRect[0], top);
+        frame0->moveTwips(m_state.BillRect[0] - m_plan.bill.left, top - m_plan.bill.top);
 }
 
-void MDIMain::resizeEvent(QResizeEvent *event)
+int MDIMain::splitterForLayout()
 {
-    QMainWindow::resizeEvent(event);
-    if (!m_splitter)
-        return;
+    if (!m_tree || m_tree->isHidden() || !m_splitterFitsTree)
+        return m_splitterX;
+    m_state.SplitterLeft = treeFitWidth();
+    return m_state.SplitterLeft;
+}
+
+void MDIMain::relayoutAfterBarToggle()
+{
+    // The window's own layout gives the client its new height now rather
+    // than at the next pass of the event loop, so the panes fill it at once.
+    if (layout())
+        layout()->activate();
     LayoutPanes(m_splitterX);
-    placeNewsLabel();
 }
 
 void MDIMain::placeNewsLabel()
@@ -180,6 +229,13 @@ void MDIMain::showPointer(int x, int y)
 
 bool MDIMain::eventFilter(QObject *watched, QEvent *event)
 {
+    // The client changes size with the window and when a bar is shown or
+    // hidden: the panes follow it at once.
+    if (watched == m_client && event->type() == QEvent::Resize && m_splitter && !m_unloaded) {
+        LayoutPanes(splitterForLayout());
+        placeNewsLabel();
+        return false;
+    }
     if (watched == m_splitter && m_splitter) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
@@ -223,6 +279,7 @@ void MDIMain::PictureCtlL_MouseUp()
         return;
     m_splitter->setBackColor(palette().color(QPalette::Button));
     m_state.SplitterLeft = m_splitterX;
+    m_splitterFitsTree = false;
     LayoutPanes(m_state.SplitterLeft);
     SplitterDrag = 0;
 }

@@ -15,7 +15,13 @@
 #include "print/printpreview.h"
 #include "core/formbackground.h"
 
+#include <QApplication>
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QCompleter>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QLabel>
 #include <QFile>
 #include <QPainter>
@@ -79,6 +85,8 @@ private slots:
     void calibratedPdfMoves_data();
     void calibratedPdfMoves();
     void previewShowsCalibration();
+    void pagePdfGetsItsSuffix_data();
+    void pagePdfGetsItsSuffix();
     void previewNeverPrintsTheForm();
 
 private:
@@ -87,6 +95,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<AppState> m_state;
+    QTemporaryDir m_files; // kept over all rows: the file dialog opens where the last one was
 };
 
 void TestCalibration::init()
@@ -344,6 +353,11 @@ void TestCalibration::previewShowsCalibration()
     preview->CmbPrintersC_Click(pdf);
     QVERIFY2(preview->windowTitle().contains(QStringLiteral("已校准")), qPrintable(preview->windowTitle()));
     QVERIFY(preview->windowTitle().contains(QStringLiteral("1.5/-0.5")));
+    // The caption the clerk sees names the bill, the printer and the correction.
+    const QString shown = preview->LblCaptionC()->text();
+    QVERIFY2(shown.startsWith(QStringLiteral("票据(")), qPrintable(shown));
+    QVERIFY2(shown.contains(QStringLiteral("当前打印机为：%1（已校准：").arg(PrinterSettings::PdfChoice())),
+             qPrintable(shown));
     // The preview's own drawing and items are untouched.
     QCOMPARE(preview->items().at(1).left, 1134);
 
@@ -364,8 +378,62 @@ void TestCalibration::previewShowsCalibration()
     dialog->setMeasurement({21, 20, 200, 50});
     QVERIFY(dialog->saveCalibration());
     QVERIFY(preview->windowTitle().contains(QStringLiteral("-1.0/0.0")));
+    QVERIFY(preview->LblCaptionC()->text().contains(QStringLiteral("-1.0/0.0")));
     QVERIFY(dialog->clearCalibration());
     QCOMPARE(preview->windowTitle(), PrinterSettings::PdfChoice());
+    QVERIFY(!preview->LblCaptionC()->text().contains(QStringLiteral("已校准")));
+}
+
+void TestCalibration::pagePdfGetsItsSuffix_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("no extension") << "page" << "page.pdf";
+    QTest::newRow("pdf in capitals") << "PAGE.PDF" << "PAGE.PDF";
+    QTest::newRow("dotted name") << "page.v2" << "page.v2.pdf";
+}
+
+void TestCalibration::pagePdfGetsItsSuffix()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    CalibrationDialog dialog(m_state->DbConnection, 12758, 4536, PrinterSettings::PdfChoice());
+    dialog.show();
+    // The clerk types a name into the file dialog and presses Return; the
+    // dialog takes it once it has read the folder.
+    const QString path = m_files.filePath(typed);
+    bool answered = false;
+    std::function<void()> answer = [&] {
+        auto *files = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!files) {
+            QTimer::singleShot(10, answer);
+            return;
+        }
+        auto *name = files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        if (name) {
+            // Typing goes to the focused name box, as on a real screen.
+            files->activateWindow();
+            const bool active = QTest::qWaitForWindowActive(files);
+            Q_UNUSED(active); // a name that does not arrive shows below as a failure
+            name->setFocus();
+            name->selectAll();
+            QTest::keyClicks(name, path);
+            for (int tries = 0; tries < 100 && files->isVisible(); ++tries) {
+                QTest::keyClick(name, Qt::Key_Return);
+                if (files->isVisible())
+                    QTest::qWait(20);
+            }
+        }
+        answered = !files->isVisible();
+        if (files->isVisible())
+            files->reject();
+    };
+    QTimer::singleShot(0, answer);
+    dialog.findChild<QPushButton *>(QStringLiteral("CmdCalibrationPage"))->click();
+    QVERIFY(answered);
+    QVERIFY2(QFile::exists(m_files.filePath(written)), qPrintable(QDir(m_files.path()).entryList().join(',')));
+    if (written != typed)
+        QVERIFY(!QFile::exists(path));
 }
 
 void TestCalibration::previewNeverPrintsTheForm()

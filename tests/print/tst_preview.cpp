@@ -5,7 +5,11 @@
 #include "core/units.h"
 #include "print/printersettings.h"
 #include "print/printpreview.h"
+#include "print/wrapbar.h"
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QScrollArea>
+#include <QStyleOptionComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -28,6 +32,22 @@ PropertyList props(std::initializer_list<std::pair<int, QString>> entries)
 
 int px(int twips) { return units::twipsToPixels(twips); }
 
+// Picks an entry of a drop-down list with the keyboard, as a user does:
+// focus, open, move to the row and press Return.
+void choose(QComboBox *list, int index)
+{
+    list->setFocus();
+    list->showPopup();
+    QAbstractItemView *view = list->view();
+    QTRY_VERIFY(view->isVisible());
+    for (int at = list->currentIndex(); at < index; ++at)
+        QTest::keyClick(view, Qt::Key_Down);
+    for (int at = list->currentIndex(); at > index; --at)
+        QTest::keyClick(view, Qt::Key_Up);
+    QTest::keyClick(view, Qt::Key_Return);
+    QTRY_VERIFY(!view->isVisible());
+}
+
 // The keys of the filled bill's fields.
 const QString TextKey = QStringLiteral("00107001");
 const QString DateKey = QStringLiteral("00206001");
@@ -42,11 +62,10 @@ struct Workspace {
     QList<std::pair<QString, QString>> messages;
     QList<QString> questions;
     bool answer = true;
-    std::optional<std::array<int, 2>> client; // recorded client size, twips
 
-    explicit Workspace(int widthTwips = 15000, bool select = true)
+    explicit Workspace(int width = 1000, bool select = true, int height = 600)
     {
-        window.resize(px(widthTwips), px(9000));
+        window.resize(width, height);
         if (select) {
             state.SelectedClass = {0, "cKey1", "支票"};
             state.SelectedBill = {1, "bKey1", "转账支票"};
@@ -78,10 +97,7 @@ struct Workspace {
 
     PrintPreview *open()
     {
-        PrintPreview::ClientSizeSource source;
-        if (client)
-            source = [size = *client] { return size; };
-        auto *preview = new PrintPreview(state, &window, source);
+        auto *preview = new PrintPreview(state, &window);
         preview->setMessageSink([this](const QString &title, const QString &text, bool) {
             messages.append({title, text});
         });
@@ -99,8 +115,9 @@ class TestPreview : public QObject {
     Q_OBJECT
 private slots:
     void initialChoices();
-    void settingsBarPositions_data();
-    void settingsBarPositions();
+    void settingsBarFits_data();
+    void settingsBarFits();
+    void followsTheWindow();
     void captionAndDrawing();
     void withoutTemplateNothingIsDrawn();
     void openBillWhateverTheTreeSelects();
@@ -158,49 +175,122 @@ void TestPreview::initialChoices()
     delete p;
 }
 
-void TestPreview::settingsBarPositions_data()
-{
-    QTest::addColumn<int>("clientWidth");
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<QRect>("twips");
+// The controls of the settings bar in their order, by name.
+const QStringList BarControls = {"LblTC0", "CmbOrientationC", "LblTC1", "TxtPaperWidthC", "LblTC2",
+                                 "TxtPaperHeightC", "LblTC3", "TxtCopiesC", "LblTC4", "CmbColorModeC",
+                                 "LblTC5", "CmbQualityC", "LblTC6", "CmbPrintersC", "CmdCalibrateC",
+                                 "CmdPrintC", "CmdCloseC"};
 
-    QTest::newRow("orientation") << 15000 << "CmbOrientationC" << QRect(500, 0, 800, 400);
-    QTest::newRow("label 1") << 15000 << "LblTC1" << QRect(1300, 0, 1100, 400);
-    QTest::newRow("label 2 is taller") << 15000 << "LblTC2" << QRect(2900, 0, 500, 500);
-    QTest::newRow("paper width") << 15000 << "TxtPaperWidthC" << QRect(2400, 0, 500, 400);
-    QTest::newRow("copies") << 15000 << "TxtCopiesC" << QRect(4400, 0, 500, 400);
-    QTest::newRow("quality") << 15000 << "CmbQualityC" << QRect(6700, 0, 500, 400);
-    // The printer list leaves 1000 twips for the calibration button after it.
-    QTest::newRow("printers") << 15000 << "CmbPrintersC" << QRect(7700, 0, 4300, 400);
-    QTest::newRow("printers, narrow window") << 9000 << "CmbPrintersC" << QRect(7700, 0, 3000, 400);
-    QTest::newRow("printers, exactly 10700") << 10700 << "CmbPrintersC" << QRect(7700, 0, 3000, 400);
-    QTest::newRow("calibrate") << 15000 << "CmdCalibrateC" << QRect(12000, 0, 1000, 400);
-    QTest::newRow("calibrate, narrow window") << 9000 << "CmdCalibrateC" << QRect(10700, 0, 1000, 400);
-    QTest::newRow("print") << 15000 << "CmdPrintC" << QRect(13000, 0, 1000, 400);
-    QTest::newRow("close") << 15000 << "CmdCloseC" << QRect(14000, 0, 1000, 400);
+void TestPreview::settingsBarFits_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<QString>("printer"); // a queue name the list offers first
+    QTest::newRow("800 x 600") << 800 << 560 << QString();
+    QTest::newRow("1366 x 768") << 1366 << 700 << QString();
+    QTest::newRow("1920 x 1080") << 1920 << 1000 << QString();
+    QTest::newRow("narrower than the bill") << 560 << 400 << QString();
+    QTest::newRow("long queue name") << 800 << 560 << QStringLiteral("Kyocera_ECOSYS_P2040dn_财务部_三楼东侧走廊");
 }
 
-void TestPreview::settingsBarPositions()
+void TestPreview::settingsBarFits()
 {
-    QFETCH(int, clientWidth);
-    QFETCH(QString, control);
-    QFETCH(QRect, twips);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(QString, printer);
 
-    Workspace ws(clientWidth);
-    ws.client = std::array<int, 2>{clientWidth, 9000};
+    Workspace ws(width, true, height);
     ws.fill();
-    PrintPreview *p = ws.open();
-    QCOMPARE(p->geometry(), QRect(0, 0, px(clientWidth), px(9000)));
-    QCOMPARE(p->BottomPBC()->geometry(), QRect(0, px(9000) - px(400), px(clientWidth), px(400)));
-    // Resizing puts the window back over the recorded client area.
     ws.window.show();
+    PrintPreview *p = ws.open();
     p->show();
-    p->resize(100, 100);
-    QCOMPARE(p->geometry(), QRect(0, 0, px(clientWidth), px(9000)));
-    QWidget *w = p->BottomPBC()->findChild<QWidget *>(control);
-    QVERIFY(w);
-    QCOMPARE(w->geometry(),
-             QRect(px(twips.left()), px(twips.top()), px(twips.width()), px(twips.height())));
+    if (!printer.isEmpty())
+        p->CmbPrintersC()->insertItem(0, printer);
+    QVERIFY(QTest::qWaitForWindowExposed(&ws.window));
+    QCoreApplication::processEvents();
+
+    // The preview covers its parent with the bar along the bottom edge.
+    QCOMPARE(p->geometry(), ws.window.rect());
+    QWidget *bar = p->BottomPBC();
+    QCOMPARE(bar->geometry().bottom(), p->rect().bottom());
+    QCOMPARE(bar->width(), p->width());
+
+    // Every control is shown whole inside the window, the controls do not
+    // overlap, and they keep their order: left to right, row by row.
+    QRect previous;
+    QList<QRect> seen;
+    for (const QString &name : BarControls) {
+        QWidget *w = bar->findChild<QWidget *>(name);
+        QVERIFY2(w && w->isVisible(), qPrintable(name));
+        const QRect r(w->mapTo(p, QPoint(0, 0)), w->size());
+        QVERIFY2(p->rect().contains(r), qPrintable(QStringLiteral("%1 at %2,%3 %4x%5 outside %6 px")
+                                                       .arg(name).arg(r.x()).arg(r.y()).arg(r.width())
+                                                       .arg(r.height()).arg(p->width())));
+        if (!qobject_cast<QLineEdit *>(w)) // the boxes are sized to their characters below
+            QVERIFY2(w->width() >= w->minimumSizeHint().width(), qPrintable(name));
+        for (const QRect &other : std::as_const(seen))
+            QVERIFY2(!other.intersects(r), qPrintable(name));
+        if (previous.isValid())
+            QVERIFY2(r.top() > previous.bottom() || (r.left() > previous.right() && r.top() < previous.bottom()),
+                     qPrintable(name));
+        seen.append(r);
+        previous = r;
+    }
+
+    // Each list shows each of its items in full.
+    for (QComboBox *list : {p->CmbOrientationC(), p->CmbColorModeC(), p->CmbQualityC()}) {
+        QStyleOptionComboBox option;
+        option.initFrom(list);
+        option.editable = false;
+        const QRect field = list->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                          QStyle::SC_ComboBoxEditField, list);
+        for (int i = 0; i < list->count(); ++i)
+            QVERIFY2(list->fontMetrics().horizontalAdvance(list->itemText(i)) <= field.width(),
+                     qPrintable(list->objectName() + " " + list->itemText(i)));
+    }
+    // The boxes show every character they take; the paper size is as dark
+    // as typed text.
+    QVERIFY(p->TxtCopiesC()->fontMetrics().horizontalAdvance(QStringLiteral("9")) + 4 < p->TxtCopiesC()->width());
+    for (QLineEdit *box : {p->TxtPaperWidthC(), p->TxtPaperHeightC()}) {
+        QVERIFY(!box->isEnabled());
+        QVERIFY(box->fontMetrics().horizontalAdvance(QStringLiteral("0000.0")) + 4 < box->width());
+        QCOMPARE(box->palette().color(QPalette::Disabled, QPalette::Text),
+                 box->palette().color(QPalette::Active, QPalette::Text));
+    }
+    // The bill itself can be scrolled into view.
+    QScrollArea *scroll = p->PictureScrollC();
+    QCOMPARE(scroll->widget(), static_cast<QWidget *>(p->PictureC()));
+    QVERIFY(scroll->geometry().bottom() < bar->geometry().top());
+    if (!qEnvironmentVariableIsEmpty("BILLPRINT_SCREENSHOTS"))
+        ws.window.grab().save(QStringLiteral("/tmp/preview-%1.png").arg(width));
+    delete p;
+}
+
+void TestPreview::followsTheWindow()
+{
+    Workspace ws(1366, true, 700);
+    ws.fill();
+    ws.window.show();
+    PrintPreview *p = ws.open();
+    p->show();
+    QVERIFY(QTest::qWaitForWindowExposed(&ws.window));
+    QCOMPARE(p->geometry(), ws.window.rect());
+    QCOMPARE(p->settingsBar()->rowCount(), 1);
+    const int wideBar = p->BottomPBC()->height();
+
+    // Narrower: the settings the bar cannot hold go to a second row, and
+    // the buttons stay at the right edge.
+    ws.window.resize(800, 600);
+    QTRY_COMPARE(p->geometry(), ws.window.rect());
+    QTRY_COMPARE(p->settingsBar()->rowCount(), 2);
+    QVERIFY(p->BottomPBC()->height() > wideBar);
+    const auto closeRight = [p] { return p->CmdCloseC()->mapTo(p, QPoint(p->CmdCloseC()->width(), 0)).x(); };
+    QTRY_VERIFY(closeRight() <= p->width() && closeRight() > p->width() - 10);
+
+    ws.window.resize(1920, 1000);
+    QTRY_COMPARE(p->geometry(), ws.window.rect());
+    QTRY_COMPARE(p->settingsBar()->rowCount(), 1);
+    QTRY_COMPARE(p->BottomPBC()->height(), wideBar);
     delete p;
 }
 
@@ -208,9 +298,18 @@ void TestPreview::captionAndDrawing()
 {
     Workspace ws;
     ws.fill();
+    ws.window.show();
     PrintPreview *p = ws.open();
-    QCOMPARE(p->windowTitle(),
-             QStringLiteral("票据(转账支票)打印预览---当前打印机为：") + p->currentPrinter());
+    p->show();
+    const QString caption = QStringLiteral("票据(转账支票)打印预览---当前打印机为：") + p->currentPrinter();
+    QCOMPARE(p->windowTitle(), caption);
+    // The caption is seen along the top of the preview, above the bill.
+    QLabel *shown = p->LblCaptionC();
+    QCOMPARE(shown->text(), caption);
+    QVERIFY(shown->isVisible());
+    QCOMPARE(shown->mapTo(p, QPoint(0, 0)), QPoint(0, 0));
+    QCOMPARE(shown->width(), p->width());
+    QVERIFY(p->PictureC()->mapTo(p, QPoint(0, 0)).y() >= shown->height());
     QCOMPARE(p->PictureC()->geometry(), QRect(0, 0, px(12758), px(5102)));
     QVERIFY(!p->PictureC()->isHidden());
     // The drawn picture carries ink (the bill's texts) on its window colour.
@@ -230,9 +329,10 @@ void TestPreview::captionAndDrawing()
 
 void TestPreview::withoutTemplateNothingIsDrawn()
 {
-    Workspace ws(15000, false);
+    Workspace ws(1000, false);
     PrintPreview *p = ws.open();
     QCOMPARE(p->windowTitle(), QStringLiteral("打印预览"));
+    QCOMPARE(p->LblCaptionC()->text(), QStringLiteral("打印预览---当前打印机为：") + p->currentPrinter());
     QVERIFY(p->items().isEmpty());
     QVERIFY(p->PictureC()->isHidden());
     QVERIFY(p->TxtPaperWidthC()->text().isEmpty());
@@ -243,7 +343,7 @@ void TestPreview::withoutTemplateNothingIsDrawn()
 // preview shows the bill open on the surface.
 void TestPreview::openBillWhateverTheTreeSelects()
 {
-    Workspace ws(15000, false);
+    Workspace ws(1000, false);
     ws.fill();
     ws.state.SelectedClass = {0, "cKey1", "支票"}; // a class node: no template
     PrintPreview *p = ws.open();
@@ -266,13 +366,21 @@ void TestPreview::printerChoice()
     QCOMPARE(p->currentPrinter(), list->itemText(0));
     QCOMPARE(list->font().pointSize(), 10);
 
-    p->CmbPrintersC_Click(list->count() - 1);
+    // Choosing with the mouse, as the clerk does: the caption on top names
+    // the new printer at once.
+    ws.window.show();
+    p->show();
+    QVERIFY(QTest::qWaitForWindowExposed(&ws.window));
+    choose(list, list->count() - 1);
     QCOMPARE(p->currentPrinter(), QStringLiteral("PDF 文件"));
     QCOMPARE(p->windowTitle(), QStringLiteral("PDF 文件"));
+    QCOMPARE(p->LblCaptionC()->text(), QStringLiteral("票据(转账支票)打印预览---当前打印机为：PDF 文件"));
     if (!p->printerNames().isEmpty()) {
-        p->CmbPrintersC_Click(0);
+        choose(list, 0);
         QCOMPARE(p->currentPrinter(), p->printerNames().first());
         QCOMPARE(p->windowTitle(), p->printerNames().first());
+        QCOMPARE(p->LblCaptionC()->text(),
+                 QStringLiteral("票据(转账支票)打印预览---当前打印机为：") + p->printerNames().first());
     }
     delete p;
 }

@@ -195,7 +195,8 @@ void TestMainWindow::loadBuildsPanesAndMenus()
 
     // Bill at the default size, laid out right of the splitter below the ruler.
     QCOMPARE(m_state->BillRect[2], 12758);
-    QCOMPARE(m_state->BillRect[0], 1200);
+    QCOMPARE(m_win->splitterPosition(), m_win->treeFitWidth());
+    QCOMPARE(m_state->BillRect[0], m_win->splitterPosition() + 200);
     QVERIFY(m_win->surface()->isHidden());
 }
 
@@ -450,9 +451,11 @@ void TestMainWindow::splitterDragStopsAtLimit()
     makeDatabase();
     openWindow();
     RulerBox *splitter = m_win->splitter();
+    const int start = m_win->splitterPosition();
+    const int toLimit = units::twipsToPixels(1000 - start) - 20; // past the limit
     QTest::mousePress(splitter, Qt::LeftButton, {}, QPoint(5, 50));
     QCOMPARE(m_win->SplitterDrag, qint16(1));
-    QTest::mouseMove(splitter, QPoint(-60, 50)); // 900 twips left of 1000
+    QTest::mouseMove(splitter, QPoint(toLimit, 50));
     QCOMPARE(m_win->splitterPosition(), 1000);
     QTest::mouseMove(splitter, QPoint(40, 50));
     QCOMPARE(m_win->splitterPosition(), 1600);
@@ -461,6 +464,10 @@ void TestMainWindow::splitterDragStopsAtLimit()
     QCOMPARE(m_state->SplitterLeft, 1600);
     QCOMPARE(m_state->BillRect[0], 1800);
     QCOMPARE(m_win->tree()->width(), units::twipsToPixels(1600));
+    // Once dragged, the splitter stays where the user put it.
+    m_win->resize(1000, 640);
+    QTRY_COMPARE(m_win->ClientSize[0], int(units::pixelsToTwips(m_win->centralWidget()->width())));
+    QCOMPARE(m_win->splitterPosition(), 1600);
 
     // With the tree hidden the splitter does not drag.
     m_win->mViewSub_Click(MDIMain::ViewTree);
@@ -477,25 +484,29 @@ void TestMainWindow::scrollingMovesBillAndFrame()
     QTRY_VERIFY(m_win->hScrollBar()->isVisible());
     QVERIFY(m_win->vScrollBar()->isVisible());
     const layout::PanePlan plan = m_win->lastLayout();
-    QCOMPARE(plan.hbar.minimum, 1200);
+    QCOMPARE(plan.hbar.minimum, m_win->splitterPosition() + 200);
     QVERIFY(plan.hbar.maximum < 0);
 
+    // Positions in the client, where the layout counts them.
+    QWidget *client = m_win->centralWidget();
+    const auto at = [client](QWidget *w) { return w->mapTo(client, QPoint(0, 0)); };
+    const int start = plan.hbar.minimum;
     QScrollBar *h = m_win->hScrollBar();
     h->setValue(h->maximum());
     QCOMPARE(m_state->BillRect[0], plan.hbar.maximum);
-    QCOMPARE(m_win->controls().frames.at(0)->twipsLeft(), plan.hbar.maximum);
-    QCOMPARE(m_win->surface()->x(), units::twipsToPixels(plan.hbar.maximum));
+    QCOMPARE(m_win->controls().frames.at(0)->twipsLeft(), plan.hbar.maximum - start);
+    QCOMPARE(at(m_win->surface()).x(), units::twipsToPixels(plan.hbar.maximum));
 
     QScrollBar *v = m_win->vScrollBar();
-    const int topBefore = m_win->surface()->y();
+    const int topBefore = at(m_win->surface()).y();
     v->setValue(v->maximum());
-    QCOMPARE(m_win->surface()->y(), topBefore + units::twipsToPixels(plan.vbar.maximum));
+    QCOMPARE(at(m_win->surface()).y(), topBefore + units::twipsToPixels(plan.vbar.maximum));
     QCOMPARE(m_state->BillRect[1], plan.bill.top); // scrolling leaves the recorded top
 
     // Laying out again puts the bars back to their start.
     m_win->resize(640, 320);
-    QTRY_COMPARE(m_state->BillRect[0], 1200);
-    QCOMPARE(m_win->surface()->y(), topBefore);
+    QTRY_COMPARE(m_state->BillRect[0], m_win->splitterPosition() + 200);
+    QCOMPARE(at(m_win->surface()).y(), topBefore);
 }
 
 void TestMainWindow::toolBoxFromViewMenu()

@@ -177,7 +177,7 @@ private slots:
         QCOMPARE(f.frameRect(4), secondText.adjusted(0, 0, 100, 100));
         QCOMPARE(opening::controlTag(f.win->controls().labels.at(1)), QStringLiteral("00304001"));
         QCOMPARE(f.win->controls().labels.at(1)->UserGetLabelCaption(),
-                 QStringLiteral("人民币（大写）："));
+                 QStringLiteral("人民币（大写）"));
         // The field now at the deleted slot is current.
         QCOMPARE(f.state->CurrentKey, QStringLiteral("00304001"));
         QCOMPARE(f.record(3).selected, qint16(1));
