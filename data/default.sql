@@ -27,7 +27,8 @@ INSERT INTO "LanguageSet" VALUES ('mViewSub',5,'-',NULL);
 INSERT INTO "LanguageSet" VALUES ('mViewSub',6,'历史记录','是');
 INSERT INTO "LanguageSet" VALUES ('mViewSub',7,'显示纸样背景','是');
 INSERT INTO "LanguageSet" VALUES ('mSetupSub',0,'打印机校准...','是');
-INSERT INTO "LanguageSet" VALUES ('mSetupSub',1,'打开票据时填入今天的日期','是');
+INSERT INTO "LanguageSet" VALUES ('mSetupSub',1,'批量打印...','是');
+INSERT INTO "LanguageSet" VALUES ('mSetupSub',2,'打开票据时填入今天的日期','是');
 INSERT INTO "LanguageSet" VALUES ('mHelpSub',0,'帮助主题','是');
 INSERT INTO "LanguageSet" VALUES ('mHelpSub',1,'关于...','是');
 INSERT INTO "LanguageSet" VALUES ('tvPopupMenuS',0,'新建类别','是');
@@ -41,6 +42,8 @@ INSERT INTO "LanguageSet" VALUES ('tvPopupMenuS',7,'结束设计并保存','是'
 INSERT INTO "LanguageSet" VALUES ('tvPopupMenuS',8,'-','是');
 INSERT INTO "LanguageSet" VALUES ('tvPopupMenuS',9,'导出模板...','是');
 INSERT INTO "LanguageSet" VALUES ('tvPopupMenuS',10,'导入模板...','是');
+INSERT INTO "LanguageSet" VALUES ('tvPopupMenuS',11,'-','是');
+INSERT INTO "LanguageSet" VALUES ('tvPopupMenuS',12,'批量打印...','是');
 INSERT INTO "LanguageSet" VALUES ('cBill',0,'票据名称','新票据');
 INSERT INTO "LanguageSet" VALUES ('cBill',3,'宽度','12758');
 INSERT INTO "LanguageSet" VALUES ('cBill',4,'高度','4536');

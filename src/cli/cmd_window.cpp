@@ -4,6 +4,7 @@
 #include "print/calibrationdialog.h"
 #include "print/printersettings.h"
 #include "print/printpreview.h"
+#include "templates/batchcommand.h"
 #include "templates/templatecommands.h"
 #include "templates/treepopup.h"
 #include "workspace/designmode.h"
@@ -28,8 +29,8 @@ static void openCalibration(MDIMain &window)
 }
 
 // Connects the commands that live above the workspace: the print preview,
-// the printer calibration, the design mode and the template commands of the
-// tree's pop-up menu, and the scanned form under the fields.
+// the printer calibration, the design mode, the template commands and batch
+// printing of the tree's pop-up menu, and the scanned form under the fields.
 static void attachCommands(MDIMain &window)
 {
     QObject::connect(&window, &MDIMain::printRequested, &window, [&window] {
@@ -43,6 +44,7 @@ static void attachCommands(MDIMain &window)
     });
     DesignMode *design = DesignMode::attach(window);
     TemplateCommands::attach(window, *TreePopup::attach(window, *design));
+    BatchCommand::attach(window);
     FormBackgroundController::attach(window);
 }
 

@@ -65,9 +65,11 @@ int run(int argc, char *argv[])
     }
     if (command == QLatin1String("fill"))
         return runFill(rest);
+    if (command == QLatin1String("batch"))
+        return runBatch(rest);
     if (!command.isEmpty() && !command.startsWith(QLatin1String("--"))) {
         err(QStringLiteral("billprint: unknown command \"%1\"\n"
-                           "usage: billprint [--db PATH] | words | date | templates | template | fill\n")
+                           "usage: billprint [--db PATH] | words | date | templates | template | fill | batch\n")
                 .arg(command));
         return ExitUsage;
     }

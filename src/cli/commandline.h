@@ -17,6 +17,8 @@ int runTemplates(const QStringList &args);
 // template export CLASS/TEMPLATE FILE | template import FILE [--as CLASS/TEMPLATE]
 int runTemplate(const QStringList &args);
 int runFill(const QStringList &args);
+// batch --template CLASS/TEMPLATE --csv FILE [--pdf OUT.pdf | --printer NAME] ...
+int runBatch(const QStringList &args);
 int runWindow(int argc, char *argv[], const QStringList &args);
 
 // Output helpers: UTF-8 on stdout and stderr.

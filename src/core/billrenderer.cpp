@@ -2,6 +2,7 @@
 #include "core/units.h"
 #include <QFontMetricsF>
 #include <QHash>
+#include <QHash>
 #include <QPainter>
 
 namespace BillRenderer {
@@ -66,20 +67,25 @@ QTransform twipsTransform(double dpiX, double dpiY)
 void paint(QPainter &painter, const PrintItems &items, bool grayscale)
 {
     painter.save();
+    // A bill uses few sizes: each font and its ascent is made once a page.
+    QHash<int, std::pair<QFont, double>> fonts;
     for (qsizetype i = 1; i < items.size(); ++i) {
         const PrintItem &item = items.at(i);
         if (item.text.isEmpty() || item.size < 1)
             continue;
-        const QFont font = printFont(item.size);
-        painter.setFont(font);
+        auto font = fonts.find(item.size);
+        if (font == fonts.end()) {
+            const QFont f = printFont(item.size);
+            font = fonts.insert(item.size, {f, QFontMetricsF(f).ascent()});
+        }
+        painter.setFont(font->first);
         QColor colour = colourFromValue(item.colour);
         if (grayscale) {
             const int g = qGray(colour.rgb());
             colour = QColor(g, g, g);
         }
         painter.setPen(colour);
-        const double ascent = QFontMetricsF(font).ascent();
-        painter.drawText(QPointF(item.left, item.top + ascent), item.text);
+        painter.drawText(QPointF(item.left, item.top + font->second), item.text);
     }
     painter.restore();
 }

@@ -57,13 +57,59 @@ StoreStatus templateMenu(QSqlDatabase &db)
     return {};
 }
 
+// The menu items of a group in position order.
+StoreStatus menuItems(QSqlDatabase &db, const QString &group, QList<int> &items)
+{
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT \"LType\" FROM \"LanguageSet\" WHERE \"LName\"=? ORDER BY \"LType\""));
+    q.addBindValue(group);
+    if (!q.exec())
+        return StoreStatus::failure(q.lastError().text());
+    items.clear();
+    while (q.next())
+        items << q.value(0).toInt();
+    return {};
+}
+
+StoreStatus addMenuItems(QSqlDatabase &db, const QString &group, const QList<QPair<int, QString>> &added)
+{
+    const QString add = QStringLiteral("INSERT INTO \"LanguageSet\" (\"LName\",\"LType\",\"LCaptionCHJ\",\"LValue\") "
+                                       "VALUES (?,?,?,?)");
+    for (const auto &[item, caption] : added)
+        if (StoreStatus s = run(db, add, {group, item, caption, QStringLiteral("是")}); !s)
+            return s;
+    return {};
+}
+
+// Batch printing joins the setup menu after "打印机校准..." and the tree's
+// pop-up menu after "导入模板...". As with the template commands, only menus
+// laid out as delivered change, since items are numbered by position.
+StoreStatus batchMenu(QSqlDatabase &db)
+{
+    const QString setup = QStringLiteral("mSetupSub");
+    const QString popup = QStringLiteral("tvPopupMenuS");
+    const QString caption = QStringLiteral("批量打印...");
+    QList<int> items;
+    if (StoreStatus s = menuItems(db, setup, items); !s)
+        return s;
+    if (items == QList<int>{0})
+        if (StoreStatus s = addMenuItems(db, setup, {{1, caption}}); !s)
+            return s;
+    if (StoreStatus s = menuItems(db, popup, items); !s)
+        return s;
+    if (items == QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10})
+        return addMenuItems(db, popup, {{11, QStringLiteral("-")}, {12, caption}});
+    return {};
+}
+
 // The setup menu gains the switch that fills today's date into a bill's
 // date fields when it is opened; only a setup menu as delivered (the
-// calibration item alone) is changed.
+// calibration and batch printing items) is changed.
 StoreStatus todaysDateItem(QSqlDatabase &db)
 {
     QSqlQuery q(db);
-    q.prepare(QStringLiteral("SELECT \"LType\", \"LCaptionCHJ\" FROM \"LanguageSet\" WHERE \"LName\"=?"));
+    q.prepare(QStringLiteral("SELECT \"LType\", \"LCaptionCHJ\" FROM \"LanguageSet\" WHERE \"LName\"=? "
+                             "ORDER BY \"LType\""));
     q.addBindValue(QStringLiteral("mSetupSub"));
     if (!q.exec())
         return StoreStatus::failure(q.lastError().text());
@@ -71,7 +117,9 @@ StoreStatus todaysDateItem(QSqlDatabase &db)
     while (q.next())
         rows.append({q.value(0).toInt(), q.value(1).toString()});
     q.finish();
-    if (rows != QList<QPair<int, QString>>{{0, QStringLiteral("打印机校准...")}})
+    const QList<QPair<int, QString>> delivered{{0, QStringLiteral("打印机校准...")},
+                                               {1, QStringLiteral("批量打印...")}};
+    if (rows != delivered)
         return {};
     return addMenuItem(db, QStringLiteral("mSetupSub"), QStringLiteral("打开票据时填入今天的日期"));
 }
@@ -109,6 +157,7 @@ const QList<Step> &steps()
     static const QList<Step> all{
         {"template-menu", templateMenu},
         {"shipped-template-captions", shippedfixes::apply},
+        {"batch-menu", batchMenu},
         {"setup-todays-date", todaysDateItem},
     };
     return all;

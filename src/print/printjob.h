@@ -1,11 +1,14 @@
 #pragma once
 // Printing a bill's items: the job the Print button runs and the PDF output of
 // the command line share this code.
+#include "core/batch.h"
 #include "core/pdfoutput.h"
 #include "core/printitems.h"
 #include "print/printersettings.h"
 #include <QTransform>
+#include <memory>
 
+class QPainter;
 class QPrinter;
 
 // Outcome of a print job: the number of pages produced (a job of no copies
@@ -24,4 +27,35 @@ inline constexpr int PrintErrorNumber = 482;
 // applied on top of the positions (identity: none).
 PrintStatus PrintBillItems(QPrinter &printer, const PrintItems &items, const PrintJobOptions &options,
                            const QTransform &calibration = QTransform());
+
+
+// One print job of many bills on a print queue: one page per bill and copy,
+// sent to the queue as one job when it is finished. Orientation, paper,
+// colour mode and quality as for one bill; copies are pages of their own,
+// so that a bill's copies come out together.
+class PrinterBatchJob : public batch::PageSink {
+public:
+    PrinterBatchJob(const QString &printerName, const PrintJobOptions &options,
+                    const QTransform &calibration = QTransform());
+    ~PrinterBatchJob() override;
+
+    // False when no queue has the name.
+    bool isValid() const { return m_valid; }
+    Status addBill(const PrintItems &items, int copies) override;
+    Status finish() override;
+    void abort() override;
+    bool canAbort() const override { return false; }
+    QString printerName() const override { return m_name; }
+
+private:
+    Status begin(const PrintItems &first);
+
+    QString m_name;
+    PrintJobOptions m_options;
+    QTransform m_calibration;
+    std::unique_ptr<QPrinter> m_printer;
+    std::unique_ptr<QPainter> m_painter;
+    bool m_valid = false;
+    bool m_ended = false;
+};
 

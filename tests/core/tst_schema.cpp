@@ -1,6 +1,7 @@
 // Upgrading a database of the previous version when it opens: the tree's
-// pop-up menu gains the template commands once, and only where the menu is
-// laid out as it was delivered.
+// pop-up menu gains the template commands and batch printing, the setup menu
+// batch printing, once, and only where a menu is laid out as it was
+// delivered.
 #include "core/database.h"
 
 #include <QSqlQuery>
@@ -9,17 +10,24 @@
 
 namespace {
 
-// "LType caption value" for every row of the tree's pop-up menu.
-QStringList popupRows(const AppState &state)
+// "LType caption value" for every row of a menu group.
+QStringList menuRows(const AppState &state, const QString &group)
 {
     QSqlQuery q(TemplateStore(state.DbConnection).database());
-    q.exec("SELECT \"LType\",\"LCaptionCHJ\",\"LValue\" FROM \"LanguageSet\" WHERE \"LName\"='tvPopupMenuS' "
-           "ORDER BY \"LType\"");
+    q.prepare("SELECT \"LType\",\"LCaptionCHJ\",\"LValue\" FROM \"LanguageSet\" WHERE \"LName\"=? "
+              "ORDER BY \"LType\"");
+    q.addBindValue(group);
+    q.exec();
     QStringList rows;
     while (q.next())
         rows << QStringLiteral("%1 %2 %3").arg(q.value(0).toString(), q.value(1).toString(),
                                                q.value(2).isNull() ? QStringLiteral("-null-") : q.value(2).toString());
     return rows;
+}
+
+QStringList popupRows(const AppState &state)
+{
+    return menuRows(state, QStringLiteral("tvPopupMenuS"));
 }
 
 bool exec(const AppState &state, const QString &sql)
@@ -67,23 +75,50 @@ private slots:
         QCOMPARE(OpenDatabase(m_state, path), 0);
         const QStringList expected{"0 新建类别 是", "1 新建模板 是", "2 重命名 是", "3 删除 是", "4 - 是",
                                    "5 设计模板 是", "6 - 是", "7 结束设计并保存 是", "8 - 是",
-                                   "9 导出模板... 是", "10 导入模板... 是"};
+                                   "9 导出模板... 是", "10 导入模板... 是", "11 - 是", "12 批量打印... 是"};
         QCOMPARE(popupRows(m_state), expected);
+        QCOMPARE(menuRows(m_state, "mSetupSub"),
+                 (QStringList{"0 打印机校准... 是", "1 批量打印... 是", "2 打开票据时填入今天的日期 是"}));
     }
 
     void previousVersionGainsThemOnce()
     {
         openPreviousVersion();
         const QStringList upgraded = popupRows(m_state);
-        QCOMPARE(upgraded.size(), 11);
+        QCOMPARE(upgraded.size(), 13);
         QCOMPARE(upgraded.at(3), QStringLiteral("3 删除 是"));
         QCOMPARE(upgraded.at(10), QStringLiteral("10 导入模板... 是"));
+        QCOMPARE(upgraded.at(12), QStringLiteral("12 批量打印... 是"));
         // Hidden again by whoever keeps the database, it stays hidden.
         QVERIFY(exec(m_state, "UPDATE \"LanguageSet\" SET \"LValue\"='否' WHERE \"LName\"='tvPopupMenuS' "
                               "AND \"LType\"=3"));
         reopen();
         QCOMPARE(popupRows(m_state).at(3), QStringLiteral("3 删除 否"));
-        QCOMPARE(popupRows(m_state).size(), 11);
+        QCOMPARE(popupRows(m_state).size(), 13);
+    }
+
+    void setupMenuGainsBatchPrinting_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QStringList>("rows");
+        const QString clear = "DELETE FROM \"LanguageSet\" WHERE \"LName\"='mSetupSub'";
+        QTest::newRow("calibration only") << QString(clear + " AND \"LType\">0")
+                                          << QStringList{"0 打印机校准... 是", "1 批量打印... 是",
+                                                         "2 打开票据时填入今天的日期 是"};
+        QTest::newRow("empty") << clear << QStringList{};
+        QTest::newRow("laid out otherwise") << QString("UPDATE \"LanguageSet\" SET \"LCaptionCHJ\"='导出' "
+                                                       "WHERE \"LName\"='mSetupSub' AND \"LType\"=1")
+                                            << QStringList{"0 打印机校准... 是", "1 导出 是",
+                                                           "2 打开票据时填入今天的日期 是"};
+    }
+    void setupMenuGainsBatchPrinting()
+    {
+        QFETCH(QString, change);
+        QFETCH(QStringList, rows);
+        openPreviousVersion(change);
+        QCOMPARE(menuRows(m_state, "mSetupSub"), rows);
+        reopen();
+        QCOMPARE(menuRows(m_state, "mSetupSub"), rows);
     }
 
     void otherMenusLeftAlone_data()
@@ -99,6 +134,7 @@ private slots:
         const QStringList rows = popupRows(m_state);
         QVERIFY(!rows.join(',').contains(QStringLiteral("导出模板")));
         QVERIFY(!rows.join(',').contains(QStringLiteral("重命名 是")));
+        QVERIFY(!rows.join(',').contains(QStringLiteral("批量打印")));
     }
 };
 
