@@ -196,10 +196,14 @@ Status readField(const FieldRecord &record, const QString &key, TemplateField &f
         }
     });
     f.placed = hasLeft && hasTop;
-    // Emptied after printing when any of its key-31 entries says "是".
-    for (const PropertyEntry &e : record.props())
+    // Emptied after printing when any of its key-31 entries says "是"; not
+    // printed when a key-30 entry does.
+    for (const PropertyEntry &e : record.props()) {
         if (e.key == prop::EmptyAfterPrint && propvalue::isYes(e.value))
             f.emptyAfterPrint = true;
+        if (e.key == prop::NotPrinted && propvalue::isYes(e.value))
+            f.notPrinted = true;
+    }
     if (f.kind == KindMoney)
         f.columns = readMoneyColumns(record.props(), f.rect.width());
     return status;

@@ -62,6 +62,7 @@ struct TemplateField {
     OptText factor1;  // 24
     OptText factor2;  // 25
     OptText sumTarget; // 26
+    bool notPrinted = false;      // 30 "是"
     bool emptyAfterPrint = false; // 31 "是"
 
     // Money only.

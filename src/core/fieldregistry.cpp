@@ -1,8 +1,15 @@
 #include "core/fieldregistry.h"
 
+#include <QHash>
+
 bool isFieldKind(int kind)
 {
     return kind == KindBill || (kind >= KindLabel && kind <= KindMoney);
+}
+
+bool isLinkKey(int key)
+{
+    return key == 12 || key == 13 || key == 26;
 }
 
 const PropertyEntry *findEntry(const PropertyList &list, int key)
@@ -105,11 +112,47 @@ int FieldRegistry::remove(const FieldKey &k)
         return Ok;
     if (k.slot >= count())
         return ErrSubscript;
+    // Every later field moves down a slot (and, of the same kind, down a
+    // control index), so its key changes. Links name fields by key: they
+    // are rewritten to the new keys, and links to the removed field are
+    // emptied, so that no link comes to name another field.
+    QHash<QString, QString> renamed;
+    for (int s = k.slot; s < count(); ++s)
+        renamed.insert(keyOf(s), QString());
     for (int s = k.slot + 1; s < count(); ++s)
         if (m_records[s].kind == k.kind)
             --m_records[s].index;
     m_records.removeAt(k.slot);
+    for (int s = k.slot; s < count(); ++s) {
+        const FieldRecord &r = m_records.at(s);
+        renamed[FieldKey::make(s + 1, r.kind, r.kind == k.kind ? r.index + 1 : r.index)] = keyOf(s);
+    }
+    for (FieldRecord &r : m_records)
+        for (PropertyEntry &e : r.props()) {
+            if (!isLinkKey(e.key))
+                continue;
+            const auto to = renamed.constFind(e.value.trimmed());
+            if (to != renamed.constEnd())
+                e.value = *to;
+        }
     return Ok;
+}
+
+bool FieldRegistry::setEntry(int slot, int key, const QString &name, const QString &value)
+{
+    if (slot < 0 || slot >= count() || !isFieldKind(m_records[slot].kind))
+        return false;
+    PropertyList &list = m_records[slot].props();
+    for (PropertyEntry &e : list)
+        if (e.key == key) {
+            e.value = value;
+            return true;
+        }
+    qsizetype at = 0;
+    while (at < list.size() && list.at(at).key < key)
+        ++at;
+    list.insert(at, PropertyEntry{qint16(key), name, value});
+    return true;
 }
 
 int FieldRegistry::update(const FieldKey &k, const PropertyList &entries, int flag)

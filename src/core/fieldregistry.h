@@ -23,6 +23,8 @@ struct PropertyEntry {
     qint16 key = 0;
     QString name;
     QString value;
+
+    bool operator==(const PropertyEntry &) const = default;
 };
 using PropertyList = QList<PropertyEntry>;
 
@@ -42,6 +44,10 @@ struct FieldRecord {
     QString value(int key) const { return entryValue(props(), key); }
     bool has(int key) const { return findEntry(props(), key) != nullptr; }
 };
+
+// Property keys whose value names another field by its key: the source of a
+// copy or chain (12), the chain member before (13), the sum target (26).
+bool isLinkKey(int key);
 
 // Parts of an eight-digit field key: slot (3) + kind (2) + control index (3).
 struct FieldKey {
@@ -74,6 +80,11 @@ public:
     int slotOf(int kind, int index) const;
     // Empties the registry outright (the loaders do this before every load).
     void reset() { m_records.clear(); }
+
+    // Sets the value of property `key` of the record at `slot`, adding the
+    // entry (in ascending key order, named `name`) when the record lacks it.
+    // False for a slot that holds no field.
+    bool setEntry(int slot, int key, const QString &name, const QString &value);
 
 private:
     int add(const FieldKey &k, const PropertyList &entries, int flag);

@@ -176,7 +176,7 @@ PrintItems BuildPrintItems(const BillDocument &document)
     bill.text = t.name();
     out.append(bill);
     for (const TemplateField &field : t.fields()) {
-        if (field.kind < KindCheck || field.kind > KindMoney)
+        if (field.kind < KindCheck || field.kind > KindMoney || field.notPrinted)
             continue;
         if (!field.placed) {
             qCWarning(lcPrintItems) << "field" << field.key << "has no numeric position; not printed";

@@ -31,6 +31,7 @@ enum Key : int {
     Factor2 = 25,     // text: second factor
     SumTarget = 26,   // text, money: key of the field that shows the sum
     Draggable = 28,   // money: columns can be dragged ("是")
+    NotPrinted = 30,  // "是": shown and filled in, but never printed
     EmptyAfterPrint = 31, // "是": emptied after a successful print
     SameSpacing = 36, // money: columns spread evenly ("是")
     FirstColumn = 100, // money: 100 + i the left of column i counted from the fen column

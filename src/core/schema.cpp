@@ -102,6 +102,32 @@ StoreStatus batchMenu(QSqlDatabase &db)
     return {};
 }
 
+// The field kinds that print gain the switch "不打印" (key 30) in their
+// default property groups, so that newly placed fields carry it. A group
+// that has the key already keeps its row.
+StoreStatus notPrintedKey(QSqlDatabase &db)
+{
+    for (const char *group : {"cCheck", "cDate", "cText", "cMoney"}) {
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("SELECT COUNT(*) FROM \"LanguageSet\" WHERE \"LName\"=? AND \"LType\"=?"));
+        q.addBindValue(QString::fromLatin1(group));
+        q.addBindValue(30);
+        if (!q.exec() || !q.next())
+            return StoreStatus::failure(q.lastError().text());
+        const bool there = q.value(0).toInt() > 0;
+        q.finish();
+        if (there)
+            continue;
+        if (StoreStatus s = run(db,
+                                QStringLiteral("INSERT INTO \"LanguageSet\" (\"LName\",\"LType\",\"LCaptionCHJ\",\"LValue\") "
+                                               "VALUES (?,?,?,?)"),
+                                {QString::fromLatin1(group), 30, QStringLiteral("不打印"), QStringLiteral("否")});
+            !s)
+            return s;
+    }
+    return {};
+}
+
 // The setup menu gains the switch that fills today's date into a bill's
 // date fields when it is opened; only a setup menu as delivered (the
 // calibration and batch printing items) is changed.
@@ -159,6 +185,7 @@ const QList<Step> &steps()
         {"shipped-template-captions", shippedfixes::apply},
         {"batch-menu", batchMenu},
         {"setup-todays-date", todaysDateItem},
+        {"not-printed-key", notPrintedKey},
     };
     return all;
 }

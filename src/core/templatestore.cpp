@@ -27,10 +27,6 @@ std::optional<QString> optionalText(const QVariant &v)
     return v.toString();
 }
 
-// Property keys whose value names another field by its key: the source of a
-// copy or chain (12), the previous chain member (13), the sum target (26).
-bool isLinkKey(int key) { return key == 12 || key == 13 || key == 26; }
-
 // The keys a save gives the fields that it writes: slots 0, 1, 2, ... in
 // slot order, whatever gaps the registry has.
 QMap<QString, QString> denseKeys(const FieldRegistry &registry)

@@ -200,7 +200,7 @@ void FieldWidget::bind(BillDocument *document, const QString &key)
 
 QSize FieldWidget::FieldSize() const
 {
-    return QSize(int(units::pixelsToTwips(width())), int(units::pixelsToTwips(height())));
+    return QSize(int(units::pixelsToTwips(width(), m_scale)), int(units::pixelsToTwips(height(), m_scale)));
 }
 
 void FieldWidget::setInner(QWidget *inner)
@@ -229,17 +229,17 @@ void FieldWidget::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
 }
 
-static QPoint twipsOf(const QMouseEvent *event)
+static QPoint twipsOf(const QMouseEvent *event, double scale)
 {
     const QPointF p = event->position();
-    return QPoint(int(units::pixelsToTwips(qRound(p.x()))), int(units::pixelsToTwips(qRound(p.y()))));
+    return QPoint(int(units::pixelsToTwips(qRound(p.x()), scale)), int(units::pixelsToTwips(qRound(p.y()), scale)));
 }
 
 // The field's own mouse events stop here: a press on a field is not a
 // press on the bill surface beneath it.
 void FieldWidget::mousePressEvent(QMouseEvent *event)
 {
-    const QPoint t = twipsOf(event);
+    const QPoint t = twipsOf(event, m_scale);
     emit MouseDown(fields::buttonCode(event->button()), fields::shiftCode(event->modifiers()),
                    t.x(), t.y());
     event->accept();
@@ -247,7 +247,7 @@ void FieldWidget::mousePressEvent(QMouseEvent *event)
 
 void FieldWidget::mouseMoveEvent(QMouseEvent *event)
 {
-    const QPoint t = twipsOf(event);
+    const QPoint t = twipsOf(event, m_scale);
     emit MouseMove(fields::buttonCode(event->buttons()), fields::shiftCode(event->modifiers()),
                    t.x(), t.y());
     event->accept();
@@ -255,7 +255,7 @@ void FieldWidget::mouseMoveEvent(QMouseEvent *event)
 
 void FieldWidget::mouseReleaseEvent(QMouseEvent *event)
 {
-    const QPoint t = twipsOf(event);
+    const QPoint t = twipsOf(event, m_scale);
     emit MouseUp(fields::buttonCode(event->button()), fields::shiftCode(event->modifiers()),
                  t.x(), t.y());
     event->accept();

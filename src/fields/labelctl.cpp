@@ -13,7 +13,8 @@ LabelCtl::LabelCtl(QWidget *parent) : FieldWidget(parent), m_label(new QLabel(th
     m_label->setTextFormat(Qt::PlainText);
     m_label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setInner(m_label);
-    // A caption is not a place for the keyboard, in either mode.
+    // A caption is not a place for the keyboard while filling in; in design
+    // mode it takes the keys that move, resize and delete it.
     setFocusPolicy(Qt::NoFocus);
 }
 
@@ -37,6 +38,7 @@ void LabelCtl::UserTextAlign(const QString &align)
 void LabelCtl::UserEnabled(bool enabled)
 {
     setLive(enabled);
+    setFocusPolicy(enabled ? Qt::NoFocus : Qt::ClickFocus);
 }
 
 void LabelCtl::UserBackColor(quint32 color)

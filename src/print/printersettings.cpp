@@ -1,6 +1,6 @@
 #include "print/printersettings.h"
 #include "core/calibration.h"
-#include <QFileDialog>
+#include "app/filedialogs.h"
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
@@ -48,7 +48,7 @@ QString WithPdfSuffix(const QString &path)
 
 QString AskPdfFileName(QWidget *parent)
 {
-    return WithPdfSuffix(QFileDialog::getSaveFileName(parent, PdfChoice(), QString(), QStringLiteral("PDF (*.pdf)")));
+    return WithPdfSuffix(filedialogs::getSaveFileName(parent, PdfChoice(), QString(), QStringLiteral("PDF (*.pdf)")));
 }
 
 QString DeviceName(const QPrinter &printer)

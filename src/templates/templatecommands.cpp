@@ -1,5 +1,6 @@
 #include "templates/templatecommands.h"
 
+#include "app/filedialogs.h"
 #include "app/mainmenu.h"
 #include "core/appstate.h"
 #include "core/templatefile.h"
@@ -11,7 +12,6 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
@@ -67,14 +67,14 @@ TemplateCommands::TemplateCommands(MDIMain &window, TreePopup &popup) : m_win(wi
     if (window.tree())
         window.tree()->viewport()->installEventFilter(this);
     chooseExportFile = [this](const QString &suggested) {
-        QString path = QFileDialog::getSaveFileName(&m_win, QStringLiteral("导出模板"), suggested,
+        QString path = filedialogs::getSaveFileName(&m_win, QStringLiteral("导出模板"), suggested,
                                                     QStringLiteral("模板文件 (*.json)"));
         if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
             path += QStringLiteral(".json");
         return path;
     };
     chooseImportFile = [this] {
-        return QFileDialog::getOpenFileName(&m_win, QStringLiteral("导入模板"), QDir::homePath(),
+        return filedialogs::getOpenFileName(&m_win, QStringLiteral("导入模板"), QDir::homePath(),
                                             QStringLiteral("模板文件 (*.json);;所有文件 (*)"));
     };
 }
@@ -408,7 +408,7 @@ void TemplateCommands::ExportTemplate()
     if (!s)
         return;
     // A design still open is not in the file until it is saved.
-    const QString unsaved = m_win.state().DesignMode != 0 && m_popup.selectedTable() == node.ref().table()
+    const QString unsaved = m_win.state().DesignMode != 0 && m_popup.designedTable() == node.ref().table()
                                 ? QStringLiteral("\n（导出的是上次保存的设计，正在进行的修改不在其中。）")
                                 : QString();
     QMessageBox::information(&m_win, QStringLiteral("导出模板"),

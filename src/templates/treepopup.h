@@ -1,8 +1,12 @@
 #pragma once
 // The commands of the template tree's pop-up menu: item 5 opens the
-// selected template for design, item 7 ends the design, saves the template,
-// brings its history columns in line and reopens it for filling in. Other
-// items do nothing.
+// selected template for design, item 7 ends the design, saves the template
+// that was opened for design, brings its history columns in line and
+// reopens it for filling in. Other items do nothing here.
+//
+// A design with changes is never dropped without asking: designing again,
+// opening another template and closing the window first ask whether to
+// save it.
 #include "core/templatestore.h"
 
 #include <QObject>
@@ -15,6 +19,8 @@ class TreePopup : public QObject {
     Q_OBJECT
 public:
     enum Item { DesignItem = 5, EndDesignItem = 7 };
+    // The answers to "保存对模板的修改吗？".
+    enum class Answer { Save, Discard, Cancel };
 
     // Creates the handler for the window's pop-up menu and connects it to
     // MDIMain::popupItemClicked. Owned by the window.
@@ -25,18 +31,38 @@ public:
     void tvPopupMenuS_Click(int index);
     // Item 5.
     void DesignTemplate();
-    // Item 7. When the template cannot be saved the error is shown and the
-    // design stays open, unchanged; returns false then.
+    // Item 7: only while a design is open. When the template cannot be
+    // saved the error is shown and the design stays open, unchanged; returns
+    // false then (and when no design is open).
     bool EndDesign();
 
     // The selected template's table, or empty when no template is selected.
     QString selectedTable() const;
+    // The table of the template open for design, or empty.
+    QString designedTable() const { return m_designTable; }
+
+    // Settles a design with unsaved changes: asks, saves when told to. True
+    // when the caller may go on (saved, dropped, or nothing to save).
+    bool settleDesign();
 
     // Shows a failed save or history update; the default shows the error
     // box titled "注意". Tests replace it.
     std::function<void(const StoreStatus &)> showError;
 
 private:
+    void updateItems();
+    Answer askToSave();
+    // Writes the design over its template and its history columns.
+    bool saveDesign();
+    // Leaves design mode without saving; reopens the designed template for
+    // filling in when `reopen`.
+    void leaveDesign(bool reopen);
+    // True when the registry holds the whole template that was opened, so
+    // that writing it cannot empty or cut the stored template.
+    bool designIsWhole() const;
+
     MDIMain &m_win;
     DesignMode &m_design;
+    QString m_designTable;
+    bool m_openedWhole = false;
 };

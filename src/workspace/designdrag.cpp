@@ -6,10 +6,13 @@
 #include "core/appstate.h"
 #include "fields/moneyctl.h"
 #include "workspace/billopen.h"
+#include "workspace/designundo.h"
 #include "workspace/billsurface.h"
 #include "workspace/designctl.h"
 #include "workspace/mdimain.h"
 #include "workspace/placing.h"
+
+#include <climits>
 
 namespace {
 constexpr int KeyLeft = 37;
@@ -51,10 +54,11 @@ void DesignMode::DragFields(const QString &key, int x, int y)
     DesignCtl *f = k ? frame(k->slot) : nullptr;
     if (!f)
         return;
-    const int left = x + DragStartRect.x() - DragStart.x();
-    const int top = y + DragStartRect.y() - DragStart.y();
-    f->moveTwips(left, top);
-    ShowPointerPosition(left, top, false);
+    // The field stays on the bill, whichever way the pointer goes.
+    const QRect at = keepInside(QRect(x + DragStartRect.x() - DragStart.x(), y + DragStartRect.y() - DragStart.y(),
+                                      DragStartRect.width(), DragStartRect.height()));
+    f->moveTwips(at.x(), at.y());
+    ShowPointerPosition(at.x(), at.y(), false);
 }
 
 void DesignMode::DropFields(const QString &key, int shift)
@@ -117,8 +121,13 @@ void DesignMode::nudgeOne(int slot, int dx, int dy, bool resize)
     const FieldKey k{slot, reg.at(slot).kind, reg.at(slot).index};
     const QRect fr = f->twipsRect();
     if (resize) {
-        const int w = fr.width() + dx < FrameMargin ? 0 : fr.width() - FrameMargin + dx;
-        const int h = fr.height() + dy < FrameMargin ? 0 : fr.height() - FrameMargin + dy;
+        // Never below 2 mm (a field already smaller does not shrink), and a
+        // field does not grow past the bill's edge.
+        const int w0 = fr.width() - FrameMargin;
+        const int h0 = fr.height() - FrameMargin;
+        const QSize room = k.kind == KindBill ? QSize(INT_MAX, INT_MAX) : roomAt(fr.topLeft());
+        const int w = dx == 0 ? w0 : qBound(qMin(w0, MinFieldSize), w0 + dx, qMax(w0, room.width()));
+        const int h = dy == 0 ? h0 : qBound(qMin(h0, MinFieldSize), h0 + dy, qMax(h0, room.height()));
         const QRect r(fr.x(), fr.y(), w, h);
         placeField(k, r);
         if (k.kind != KindBill) // frame 0 follows the bill's new size by itself
@@ -153,12 +162,16 @@ void DesignMode::NudgeFields(const QString &key, int keyCode, int shift)
                 targets << s;
     }
     if (!resize) {
-        // A move stops at the surface's top and left edges: the step is cut
-        // so that no field of the selection goes below 0.
+        // A move stops at the bill's edges: the step is cut so that no field
+        // of the selection leaves the bill.
+        const QSize bill = billSize();
         for (int s : targets)
             if (const DesignCtl *f = frame(s)) {
-                dx = qMax(dx, -f->twipsLeft());
-                dy = qMax(dy, -f->twipsTop());
+                const QRect r = f->twipsRect().adjusted(0, 0, -FrameMargin, -FrameMargin);
+                dx = qMax(dx, -r.x());
+                dy = qMax(dy, -r.y());
+                dx = qMin(dx, qMax(0, bill.width() - r.x() - r.width()));
+                dy = qMin(dy, qMax(0, bill.height() - r.y() - r.height()));
             }
         if (dx == 0 && dy == 0)
             return;
@@ -205,17 +218,19 @@ void DesignMode::Field_MouseDown(int kind, int index, int button, int shift, int
         return;
     leaveMoneyField(tag);
     st.CurrentKey = tag;
+    m_history->endRun();
     MarkSelected(0, k->slot, true);
     if (button == 1) {
-        if (st.CurrentTool > 1)
-            return;
-        DragStartRect = opening::controlTwips(c);
-        DragStart = QPoint(x, y);
-        BeginFieldDrag(tag, shift);
+        if (st.CurrentTool <= 1) {
+            DragStartRect = opening::controlTwips(c);
+            DragStart = QPoint(x, y);
+            BeginFieldDrag(tag, shift);
+        }
     } else {
         HideAllFrames(false);
         DropFields(tag, shift);
     }
+    emit selectionChanged();
 }
 
 void DesignMode::Field_MouseMove(int, int, int button, int shift, int x, int y)
@@ -229,8 +244,10 @@ void DesignMode::Field_MouseMove(int, int, int button, int shift, int x, int y)
 void DesignMode::Field_MouseUp(int, int, int button, int shift, int, int)
 {
     const AppState &st = state();
-    if (st.DesignMode >= 1 && st.CurrentTool <= 1 && button == 1)
+    if (st.DesignMode >= 1 && st.CurrentTool <= 1 && button == 1) {
         DropFields(st.CurrentKey, shift);
+        commitGeometry(QStringLiteral("移动"));
+    }
 }
 
 void DesignMode::Field_KeyDown(int kind, int index, int keyCode, int shift)
@@ -247,10 +264,14 @@ void DesignMode::Field_KeyDown(int kind, int index, int keyCode, int shift)
         return;
     MarkSelected(0, 0, true);
     MarkSelected(1, k->slot, true);
-    if (isArrow(keyCode) && (shift == ShiftKey || shift == CtrlKey))
+    if (isArrow(keyCode) && (shift == ShiftKey || shift == CtrlKey)) {
         NudgeFields(st.CurrentKey, keyCode, shift);
-    else if (keyCode == KeyDelete && shift == 0)
-        m_placing->DeleteCurrent();
+        commitGeometry(QStringLiteral("微调"));
+    } else if (keyCode == KeyDelete && shift == 0) {
+        if (m_placing->DeleteCurrent())
+            m_history->commit(QStringLiteral("删除字段"));
+    }
+    emit selectionChanged();
 }
 
 // ---- the bill surface -----------------------------------------------------
@@ -265,6 +286,7 @@ void DesignMode::Surface_MouseDown(int button, int shift, int x, int y)
     PressButton = qint16(button);
     if (button != 1)
         return;
+    m_history->endRun();
     HideAllFrames(false);
     MarkSelected(0, 0, false);
     SelectedCount = 1;
@@ -279,6 +301,7 @@ void DesignMode::Surface_MouseDown(int button, int shift, int x, int y)
         DragStart = QPoint(x, y);
         st.CurrentKey = k->text();
         BeginFieldDrag(st.CurrentKey, shift);
+        emit selectionChanged();
     } else {
         DrawRect[0] = x;
         DrawRect[1] = y;
@@ -303,10 +326,13 @@ void DesignMode::Surface_MouseUp(int, int shift, int x, int y)
     if (st.DesignMode < 1 || PressButton != 1)
         return;
     if (shift == 0 || shift == ShiftKey) {
-        if (st.CurrentTool < 2)
+        if (st.CurrentTool < 2) {
             DropFields(st.CurrentKey, shift);
-        else
+            commitGeometry(QStringLiteral("移动"));
+        } else {
             m_placing->PlaceOnRelease(x, y);
+            m_history->commit(QStringLiteral("放置字段"));
+        }
     }
     PressButton = 0;
 }
@@ -326,6 +352,8 @@ void DesignMode::Surface_KeyDown(int keyCode, int shift)
     MarkSelected(0, 0, false);
     MarkSelected(1, k->slot, true);
     NudgeFields(st.CurrentKey, keyCode, shift);
+    commitGeometry(QStringLiteral("微调"));
+    emit selectionChanged();
 }
 
 // ---- frame handles --------------------------------------------------------
@@ -348,14 +376,24 @@ void DesignMode::Handle_MouseMove(int slot, Handle which, int, int, int x, int y
     DesignCtl *f = frame(slot);
     if (st.DesignMode == 0 || st.CurrentTool > 1 || HandleDrag != which || !f)
         return;
-    int w = DragStartRect.width();
-    int h = DragStartRect.height();
-    if (which != RightHandle)
-        h = qMax(FrameMargin, DragStartRect.height() + y - DragStart.y());
-    if (which != BottomHandle)
-        w = qMax(FrameMargin, DragStartRect.width() + x - DragStart.x());
-    f->setTwipsRect(DragStartRect.x(), DragStartRect.y(), w, h);
+    const QSize field = handleDragSize(slot, which, x, y);
+    f->setTwipsRect(DragStartRect.x(), DragStartRect.y(), field.width() + FrameMargin,
+                    field.height() + FrameMargin);
     clearDrawing();
+}
+
+QSize DesignMode::handleDragSize(int slot, Handle which, int x, int y) const
+{
+    // The dimensions the handle moves stay between 2 mm and the bill's edge
+    // (the bill itself has no edge to keep to).
+    const QSize room = slot == 0 ? QSize(INT_MAX, INT_MAX) : roomAt(DragStartRect.topLeft());
+    int w = DragStartRect.width() - FrameMargin;
+    int h = DragStartRect.height() - FrameMargin;
+    if (which != RightHandle)
+        h = qBound(MinFieldSize, DragStartRect.height() + y - DragStart.y() - FrameMargin, room.height());
+    if (which != BottomHandle)
+        w = qBound(MinFieldSize, DragStartRect.width() + x - DragStart.x() - FrameMargin, room.width());
+    return QSize(w, h);
 }
 
 void DesignMode::Handle_MouseUp(int slot, Handle which, int, int shift, int x, int y)
@@ -366,17 +404,12 @@ void DesignMode::Handle_MouseUp(int slot, Handle which, int, int shift, int x, i
     if (!f || HandleDrag != which)
         return;
     f->setUserState(0);
-    int w = DragStartRect.width() - FrameMargin;
-    int h = DragStartRect.height() - FrameMargin;
-    if (which != RightHandle)
-        h = qMax(0, DragStartRect.height() + y - DragStart.y() - FrameMargin);
-    if (which != BottomHandle)
-        w = qMax(0, DragStartRect.width() + x - DragStart.x() - FrameMargin);
-    const QRect r(DragStartRect.x(), DragStartRect.y(), w, h);
+    const QRect r(DragStartRect.topLeft(), handleDragSize(slot, which, x, y));
     ApplyFieldRect(f->tag(), r.x(), r.y(), r.width(), r.height());
     // The frame takes the field's final size, whatever the last move left.
     if (slot != 0)
         f->coverField(r);
     DropFields(state().CurrentKey, shift);
     HandleDrag = NoHandle;
+    commitGeometry(QStringLiteral("改变大小"));
 }

@@ -10,6 +10,7 @@
 #include "workspace/billopen.h"
 #include "workspace/billsurface.h"
 #include "workspace/designctl.h"
+#include "workspace/designundo.h"
 #include "workspace/mdimain.h"
 #include "workspace/placing.h"
 #include "workspace/surfacesketch.h"
@@ -38,6 +39,14 @@ DesignMode *DesignMode::attach(MDIMain &window)
             d->connectFrame(i, f);
     connect(&window, &MDIMain::guideLinesRequested, d,
             [d](int mode) { d->placing().BillDrawLine(mode); });
+    // A money field's columns dragged into place are a design change too.
+    connect(&window, &MDIMain::moneyColumnsStored, d, [d] {
+        if (d->state().DesignMode != 0)
+            d->m_history->commit(QStringLiteral("移动金额列"));
+    });
+    // Opened again at a new zoom, the fields keep the selection they had.
+    connect(&window, &MDIMain::zoomChanged, d, [d] { d->keepSelection(); });
+    d->createEditActions();
     return d;
 }
 
@@ -158,7 +167,7 @@ void DesignMode::focusField(const FieldKey &k, bool dateToo)
             s->setFocus();
         return;
     }
-    if (k.kind == KindLabel || (k.kind == KindDate && !dateToo))
+    if (k.kind == KindDate && !dateToo)
         return;
     if (QWidget *c = fieldControl(k.kind, k.index))
         c->setFocus();
@@ -188,6 +197,7 @@ int DesignMode::CtlActivate(const QString &caKey)
     focusField(*k, true);
     MarkSelected(0, 0, false);
     MarkSelected(1, k->slot, true);
+    emit selectionChanged();
     return 0;
 }
 

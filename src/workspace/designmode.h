@@ -15,8 +15,11 @@
 #include <array>
 
 class DesignCtl;
+class DesignHistory;
 class MDIMain;
 class Placing;
+class PropertyPanel;
+class QAction;
 class SurfaceSketch;
 struct AppState;
 
@@ -29,6 +32,9 @@ public:
     static constexpr int NudgeStep = 6;
     // Extra width and height of a frame over its field.
     static constexpr int FrameMargin = 100;
+    // No drag, handle or key makes a field narrower or lower than 2 mm, so
+    // that it can always be seen and taken hold of again.
+    static constexpr int MinFieldSize = 113;
 
     // Creates the design-mode handlers for the window and connects them to
     // its field, frame and surface events. Owned by the window.
@@ -41,6 +47,37 @@ public:
     AppState &state();
     Placing &placing() { return *m_placing; }
     SurfaceSketch *sketch() const { return m_sketch; }
+    DesignHistory &history() { return *m_history; }
+    PropertyPanel *panel() const { return m_panel; }
+    QAction *undoAction() const { return m_undo; }
+    QAction *redoAction() const { return m_redo; }
+
+    // A template was opened for design: a fresh undo history, the edit menu
+    // and the property panel. And the design ended: both go away.
+    void designStarted();
+    void designEnded();
+
+    // The records at these slots changed (undo, redo, a property edit):
+    // their frames and controls show them again.
+    void showRecords(const QList<int> &which);
+    // Fields were added or removed: every control and frame follows the
+    // registry again, spare ones are taken away.
+    void showAllRecords();
+    // Selects these slots: one with its handles (and, with focus, the
+    // keyboard focus), several as a multiple selection of outlines.
+    void selectSlots(const QList<int> &which, bool focus = true);
+    // Sets properties (key, value) of the field at `slot` as one undo step
+    // named after `what`; the surface shows them at once. Entries the field
+    // lacks are added. False for a slot that holds no field.
+    bool setProperties(int slot, const QList<QPair<int, QString>> &values, const QString &what, int merge = -1);
+
+    // The bill's width and height in twips.
+    QSize billSize() const;
+    // A field's rectangle moved (not resized) to lie inside the bill; a field
+    // larger than the bill keeps its left or top edge at 0.
+    QRect keepInside(const QRect &r) const;
+    // The largest width and height a field at (left, top) can have.
+    QSize roomAt(const QPoint &at) const;
 
     // Drag state.
     qint16 PressButton = 0;
@@ -92,16 +129,32 @@ public:
     void placeField(const FieldKey &k, const QRect &r);
     // Writes the field's geometry from its frame into its record, flag 1.
     void writeBack(int slot, bool withSize);
-    // Gives the field the keyboard focus (labels and dates take none here).
+    // Gives the field the keyboard focus (a date only with dateToo).
     void focusField(const FieldKey &k, bool dateToo);
     void clearDrawing();
 
+signals:
+    // The current field changed, or the design did (for the property panel).
+    void selectionChanged();
+
 private:
+    void createEditActions();
+    // Frames shown again as the registry's selection flags say.
+    void keepSelection();
+    void showDesignMenus(bool show);
+    void commitGeometry(const QString &what);
     void leaveMoneyField(const QString &newKey);
+    // The field's size a handle drag to (x, y) gives, within the bounds.
+    QSize handleDragSize(int slot, Handle which, int x, int y) const;
     void nudgeOne(int slot, int dx, int dy, bool resize);
     void resizeBill(int width, int height);
 
     MDIMain &m_win;
     Placing *m_placing = nullptr;
     SurfaceSketch *m_sketch = nullptr;
+    DesignHistory *m_history = nullptr;
+    PropertyPanel *m_panel = nullptr;
+    QAction *m_undo = nullptr;
+    QAction *m_redo = nullptr;
+    QAction *m_delete = nullptr;
 };

@@ -1,4 +1,5 @@
 #include "workspace/formbackground.h"
+#include "app/filedialogs.h"
 #include "core/appstate.h"
 #include "core/units.h"
 #include "workspace/billsurface.h"
@@ -6,7 +7,6 @@
 #include "workspace/mdimain.h"
 
 #include <QEvent>
-#include <QFileDialog>
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QMessageBox>
@@ -74,6 +74,11 @@ FormBackgroundController::FormBackgroundController(MDIMain &window) : m_win(wind
     connect(&window, &MDIMain::templateOpened, this, &FormBackgroundController::templateOpened);
     connect(&window, &MDIMain::templateClosed, this, &FormBackgroundController::templateClosed);
     connect(&window, &MDIMain::formBackgroundToggled, this, &FormBackgroundController::refresh);
+    // The scan is drawn at the surface's zoom, like the fields over it.
+    connect(&window, &MDIMain::zoomChanged, this, [this](double zoom) {
+        if (m_layer)
+            m_layer->setScale(zoom);
+    });
     showMessage = [this](const QString &title, const QString &text, bool error) {
         if (error)
             QMessageBox::warning(&m_win, title, text);
@@ -181,7 +186,7 @@ void FormBackgroundController::contextMenu(const QPoint &at)
 
 void FormBackgroundController::chooseFile()
 {
-    const QString path = QFileDialog::getOpenFileName(&m_win, QStringLiteral("载入纸样背景"), QString(),
+    const QString path = filedialogs::getOpenFileName(&m_win, QStringLiteral("载入纸样背景"), QString(),
                                                       QStringLiteral("图像 (*.png *.jpg *.jpeg)"));
     if (!path.isEmpty())
         report(loadFile(path));

@@ -20,6 +20,7 @@ public:
     void setBackground(const std::optional<FormBackground> &bg);
     const QImage &image() const { return m_image; }
     void setScale(double scale);
+    double scale() const { return m_scale; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -57,6 +57,8 @@ MDIMain::MDIMain(AppState &state, QWidget *parent) : QMainWindow(parent), m_stat
     createPanes();
     createScrollBars();
     createFieldControls();
+    createZoomActions();
+    // The panes follow the client area, which a dock beside it narrows.
     m_client->installEventFilter(this);
     m_state.SplitterLeft = treeFitWidth();
     LayoutPanes(m_state.SplitterLeft);
@@ -374,6 +376,12 @@ void MDIMain::startNews()
 
 void MDIMain::closeEvent(QCloseEvent *event)
 {
+    // A design with changes is settled first (saved, dropped, or the
+    // window stays).
+    if (!m_unloaded && m_state.DesignMode != 0 && confirmLeaveDesign && !confirmLeaveDesign()) {
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept();
 }

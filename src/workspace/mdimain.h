@@ -13,6 +13,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <functional>
 #include <memory>
 
 class BillSurface;
@@ -90,6 +91,22 @@ public:
 
     // Places every pane for a splitter left edge x (twips).
     void LayoutPanes(int x);
+
+    // The bill surface's zoom: 1.0 shows a bill at its size on a 96-dpi
+    // screen. Fields, frames, rulers and the pointer position follow it;
+    // the stored twips do not change.
+    static constexpr double MinZoom = 0.5;
+    static constexpr double MaxZoom = 4.0;
+    double zoom() const { return m_zoom; }
+    void setZoom(double zoom);
+    // One step up or down the zoom scale (Ctrl++ / Ctrl+-, Ctrl+wheel).
+    void zoomIn();
+    void zoomOut();
+
+    // Asked before the design in progress is left by opening another
+    // template or closing the window; false keeps the design (and the
+    // window) open. Set by the design commands.
+    std::function<bool()> confirmLeaveDesign;
     // The tree's width (twips) that shows its longest name, kept between
     // the splitter's least position and a third of the window.
     int treeFitWidth() const;
@@ -122,6 +139,10 @@ signals:
     void fieldMouseMove(int kind, int index, int button, int shift, int x, int y);
     void fieldMouseUp(int kind, int index, int button, int shift, int x, int y);
     void fieldKeyDown(int kind, int index, int keyCode, int shift);
+    // A money field's column positions were stored into its record.
+    void moneyColumnsStored();
+    // The bill surface's zoom changed.
+    void zoomChanged(double zoom);
 
 public slots:
     void TreeViewCtl_NodeClick();
@@ -185,6 +206,9 @@ private:
     void placeNewsLabel();
     void showPointer(int x, int y);
     void updateClock();
+    void createZoomActions();
+    // Frame 0 (the bill's) over the surface, at the zoom.
+    void placeBillFrame();
 
     AppState &m_state;
     FieldControls m_controls;
@@ -207,6 +231,11 @@ private:
     std::unique_ptr<BillOpener> m_opener;
     layout::PanePlan m_plan;
     int m_splitterX = layout::DefaultSplitterLeft;
+    double m_zoom = 1.0;
+    QLabel *m_zoomLabel = nullptr;
+    // How far the scroll bars have moved the bill from its laid-out place
+    // (twips on the screen).
+    QPoint m_billShift;
     // The splitter follows the tree's names until the user drags it.
     bool m_splitterFitsTree = true;
     bool m_nodeClicked = false;

@@ -27,9 +27,13 @@ void MDIMain::TreeViewCtl_NodeClick()
 
 void MDIMain::TreeViewCtl_DblClick()
 {
-    if (m_tree->nodeCount() == 0 || m_state.DesignMode != 0)
+    if (m_tree->nodeCount() == 0)
         return;
     if (!TemplateTree::nodeKey(m_tree->currentItem()).startsWith(QLatin1String("bKey")))
+        return;
+    // Opening a template ends a design in progress, once its changes are
+    // settled; without anyone to settle them the design stays.
+    if (m_state.DesignMode != 0 && !(confirmLeaveDesign && confirmLeaveDesign()))
         return;
     m_state.Registry.reset();
     UnloadCtl();
@@ -102,8 +106,10 @@ void MDIMain::ToolBarCtl_ButtonClick(QAction *button)
         }
         emit printRequested();
     } else if (caption == QStringLiteral("退出")) {
-        m_state.DesignMode = 0;
-        close();
+        // Closing asks about a design with changes; the mode ends only
+        // when the window really closes.
+        if (close())
+            m_state.DesignMode = 0;
     }
 }
 
@@ -182,7 +188,9 @@ void MDIMain::openToolBox()
         if (QAction *item = m_menus.item(MenuHost::View, ViewToolBox))
             item->setChecked(false);
     });
-    m_toolBox->move(mapToGlobal(QPoint(width() - 200, 80)));
+    // At the right of the bill's area, clear of the property pane beside it.
+    const QSize box = m_toolBox->sizeHint();
+    m_toolBox->move(m_client->mapToGlobal(QPoint(qMax(0, m_client->width() - box.width() - 20), 30)));
     m_toolBox->show();
     if (a)
         a->setChecked(true);
@@ -229,6 +237,8 @@ void MDIMain::MoneyCtl_TMouseUp(int index, int button, int shift, int x, int y)
     const int u = int(columnX.size()) - 1;
     for (int i = 0; i <= u; ++i)
         entries.append(PropertyEntry{qint16(100 + i), QString(), QString::number(columnX.at(u - i))});
-    if (m_state.Registry.RegistryCtl(key, entries, 1, FieldRegistry::Update) == 0)
+    if (m_state.Registry.RegistryCtl(key, entries, 1, FieldRegistry::Update) == 0) {
         m_opener->refreshTemplate();
+        emit moneyColumnsStored();
+    }
 }

@@ -19,6 +19,7 @@
 #include <QStyle>
 #include <QToolBar>
 #include <QTreeWidgetItemIterator>
+#include <QWheelEvent>
 
 namespace {
 constexpr quint32 DragColor = 0x808080; // red, green and blue 128
@@ -72,8 +73,10 @@ void MDIMain::LayoutPanes(int x)
 {
     if (!m_splitter)
         return;
+    // The layout places the bill at the size it has on the screen.
+    auto onScreen = [this](int twips) { return int(units::roundHalfEven(twips * m_zoom)); };
     const layout::PaneInput in{innerWidth(), innerHeight(), toolBarHeight(), statusBarHeight(),
-                               m_state.BillRect[2], m_state.BillRect[3]};
+                               onScreen(m_state.BillRect[2]), onScreen(m_state.BillRect[3])};
     m_plan = layout::LayoutPanes(in, x);
     m_splitterX = x;
     ClientSize = {in.W, in.H};
@@ -95,13 +98,26 @@ void MDIMain::LayoutPanes(int x)
         m_surface->resize(units::twipsToPixels(m_plan.bill.width), units::twipsToPixels(m_plan.bill.height));
         placeInViewport(m_surface, m_plan.bill.left, m_plan.bill.top);
     }
-    if (DesignCtl *frame0 = m_controls.frames.at(0)) {
-        frame0->setTwipsRect(0, 0, m_plan.bill.width + 100, m_plan.bill.height + 100);
-        frame0->raise();
-    }
+    m_billShift = QPoint();
+    placeBillFrame();
     drawRulers();
     applyScrollBar(m_hScroll, m_plan.hbar);
     applyScrollBar(m_vScroll, m_plan.vbar);
+}
+
+void MDIMain::placeBillFrame()
+{
+    // Frame 0 lies over the surface in the viewport, moved as far as the
+    // scroll bars have moved the bill; like every other frame it counts in
+    // the bill's own twips at the zoom.
+    DesignCtl *frame0 = m_controls.frames.at(0);
+    if (!frame0)
+        return;
+    frame0->setScale(m_zoom);
+    frame0->setTwipsRect(int(units::roundHalfEven(m_billShift.x() / m_zoom)),
+                         int(units::roundHalfEven(m_billShift.y() / m_zoom)), m_state.BillRect[2] + 100,
+                         m_state.BillRect[3] + 100);
+    frame0->raise();
 }
 
 int MDIMain::treeFitWidth() const
@@ -129,11 +145,11 @@ int MDIMain::treeFitWidth() const
 void MDIMain::drawRulers()
 {
     const layout::RulerPlan &r = m_plan.rulers;
-    PropertiesCls::RulerFrm(*m_client, r.frameLeft, r.frameTop - toolBarHeight(), ClientSize[1]);
+    PropertiesCls::RulerFrm(*m_client, r.frameLeft, r.frameTop - toolBarHeight(), ClientSize[1], m_zoom);
     if (m_rulerTop)
-        PropertiesCls::RulerPicT(*m_rulerTop, r.topStart, r.topLength);
+        PropertiesCls::RulerPicT(*m_rulerTop, r.topStart, r.topLength, m_zoom);
     if (m_splitter)
-        PropertiesCls::RulerPicL(*m_splitter, r.sideLeft, r.sideLength, r.sideShift);
+        PropertiesCls::RulerPicL(*m_splitter, r.sideLeft, r.sideLength, r.sideShift, m_zoom);
 }
 
 void MDIMain::applyScrollBar(QScrollBar *bar, const layout::ScrollBarPlan &plan)
@@ -166,19 +182,19 @@ void MDIMain::HScrollBarCtl_Change(int position)
         m_rulerTop->move(px, m_rulerTop->y());
     if (m_surface)
         m_surface->move(px - m_viewport->x(), m_surface->y());
-    if (DesignCtl *frame0 = m_controls.frames.at(0))
-        frame0->moveTwips(value - m_plan.bill.left, frame0->twipsTop());
+    m_billShift.setX(value - m_plan.bill.left);
+    placeBillFrame();
 }
 
 void MDIMain::VScrollBarCtl_Change(int position)
 {
     const int v = layout::thumbToValue(m_plan.vbar, position);
     if (m_splitter)
-        PropertiesCls::RulerPicL(*m_splitter, 0, 3 * ClientSize[1], v);
+        PropertiesCls::RulerPicL(*m_splitter, 0, 3 * ClientSize[1], v, m_zoom);
     const int top = layout::billTopAtScroll(toolBarHeight(), v);
     placeInViewport(m_surface, m_state.BillRect[0], top);
-    if (DesignCtl *frame0 = m_controls.frames.at(0))
-        frame0->moveTwips(m_state.BillRect[0] - m_plan.bill.left, top - m_plan.bill.top);
+    m_billShift.setY(top - m_plan.bill.top);
+    placeBillFrame();
 }
 
 int MDIMain::splitterForLayout()
@@ -229,12 +245,26 @@ void MDIMain::showPointer(int x, int y)
 
 bool MDIMain::eventFilter(QObject *watched, QEvent *event)
 {
-    // The client changes size with the window and when a bar is shown or
-    // hidden: the panes follow it at once.
+    // The client changes size with the window, when a bar is shown or
+    // hidden and when the property pane docks beside it: the panes follow
+    // it at once.
     if (watched == m_client && event->type() == QEvent::Resize && m_splitter && !m_unloaded) {
         LayoutPanes(splitterForLayout());
         placeNewsLabel();
         return false;
+    }
+    if (event->type() == QEvent::Wheel && m_surface) {
+        // Ctrl + wheel over the bill or one of its fields zooms the surface.
+        auto *w = qobject_cast<QWidget *>(watched);
+        auto *wheel = static_cast<QWheelEvent *>(event);
+        if (w && (w == m_surface || m_surface->isAncestorOf(w)) && (wheel->modifiers() & Qt::ControlModifier)) {
+            const int steps = wheel->angleDelta().y();
+            if (steps > 0)
+                zoomIn();
+            else if (steps < 0)
+                zoomOut();
+            return true;
+        }
     }
     if (watched == m_splitter && m_splitter) {
         switch (event->type()) {

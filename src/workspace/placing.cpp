@@ -1,6 +1,8 @@
 #include "workspace/placing.h"
 
 #include "core/appstate.h"
+#include "core/propkeys.h"
+#include "core/propvalue.h"
 #include "core/templatestore.h"
 #include "app/toolbox.h"
 #include "fields/checkctl.h"
@@ -125,7 +127,9 @@ int Placing::AddDelCtl(QString &adcKey, int adcYN, QString &adcN)
         return fail(read.error ? read.error : 1, read.message);
 
     const std::array<int, 4> &r = m_design.DrawRect;
-    const QRect place(qMin(r[0], r[2]), qMin(r[1], r[3]), qAbs(r[2] - r[0]), qAbs(r[3] - r[1]));
+    QRect place(qMin(r[0], r[2]), qMin(r[1], r[3]), qAbs(r[2] - r[0]), qAbs(r[3] - r[1]));
+    if (k->kind != KindBill)
+        place = fieldPlace(place, list);
     if (k->kind == KindBill) {
         for (PropertyEntry &e : list)
             if (e.key == 0) {
@@ -155,6 +159,27 @@ int Placing::AddDelCtl(QString &adcKey, int adcYN, QString &adcN)
     if (control)
         opening::setControlTwips(control, place, win.opener().scale());
     return 0;
+}
+
+QRect Placing::fieldPlace(const QRect &drawn, const PropertyList &defaults) const
+{
+    const int least = DesignMode::MinFieldSize;
+    const QSize bill = m_design.billSize();
+    QRect r = drawn;
+    if (drawn.width() < least && drawn.height() < least) {
+        // A click: the kind's usual size at the point clicked, moved in from
+        // the bill's edges where it would stick out.
+        r.setSize(QSize(propvalue::strictWhole(entryValue(defaults, prop::Width)).value_or(1200),
+                        propvalue::strictWhole(entryValue(defaults, prop::Height)).value_or(300)));
+    } else {
+        // A rectangle drawn past the bill's edge ends at the edge.
+        r = r.intersected(QRect(QPoint(0, 0), bill));
+        if (r.isEmpty())
+            r = QRect(drawn.topLeft(), QSize(0, 0));
+    }
+    r.setWidth(qMin(qMax(least, r.width()), qMax(least, bill.width())));
+    r.setHeight(qMin(qMax(least, r.height()), qMax(least, bill.height())));
+    return m_design.keepInside(r);
 }
 
 int Placing::deleteField(const QString &key)

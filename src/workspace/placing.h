@@ -5,11 +5,13 @@
 // "cDate", "cText", "cMoney"; "cBill" for the surface) and lands exactly in
 // the rectangle drawn; a deletion closes the gap in the numbering of
 // frames, controls and registry records.
+#include "core/fieldregistry.h"
+
+#include <QRect>
 #include <QString>
 #include <functional>
 
 class DesignMode;
-class FieldRegistry;
 
 class Placing {
 public:
@@ -47,6 +49,10 @@ public:
     QString lastError() const { return m_lastError; }
 
 private:
+    // Where a field drawn as `drawn` goes: a click (nothing to take hold of)
+    // gives the kind's default size from `defaults`; no side is below 2 mm
+    // and the field lies on the bill.
+    QRect fieldPlace(const QRect &drawn, const PropertyList &defaults) const;
     int addField(const QString &key);
     int deleteField(const QString &key);
     int fail(int error, const QString &message);

@@ -15,17 +15,17 @@ QString tickLabel(int k)
     return QStringLiteral(" %1").arg(k / 2);
 }
 
-QList<Tick> ticks(long long start, long long length)
+QList<Tick> ticks(long long start, long long length, double zoom)
 {
     QList<Tick> out;
-    if (length < 0)
+    if (length < 0 || zoom <= 0)
         return out;
     const long long limit = 10 * length;
     int k = 0;
-    for (long long d = 0; d <= limit; d += TickStepTenths, ++k) {
+    for (long long d = 0; d * zoom <= double(limit); d += TickStepTenths, ++k) {
         Tick t;
         t.k = k;
-        t.pos = int(units::roundHalfEven(d / 10.0 + double(start)));
+        t.pos = int(units::roundHalfEven(d * zoom / 10.0 + double(start)));
         t.length = (k % 2 == 0) ? LongTick : ShortTick;
         t.label = tickLabel(k);
         out.append(t);
@@ -148,27 +148,27 @@ void beginRuler(RulerBox &box, QPainter &painter)
 
 } // namespace
 
-int PropertiesCls::RulerPicT(RulerBox &rPic, int rL, int rW)
+int PropertiesCls::RulerPicT(RulerBox &rPic, int rL, int rW, double zoom)
 {
     QPainter painter;
     beginRuler(rPic, painter);
-    rulers::paintHorizontal(painter, rulers::horizontalTicks(rL, rW), rPic.scale());
+    rulers::paintHorizontal(painter, rulers::horizontalTicks(rL, rW, zoom), rPic.scale());
     painter.end();
     rPic.update();
     return 0;
 }
 
-int PropertiesCls::RulerPicL(RulerBox &rPic, int rL, int rH, int rM)
+int PropertiesCls::RulerPicL(RulerBox &rPic, int rL, int rH, int rM, double zoom)
 {
     QPainter painter;
     beginRuler(rPic, painter);
-    rulers::paintVertical(painter, rulers::verticalTicks(rH, rM), rL, rPic.scale());
+    rulers::paintVertical(painter, rulers::verticalTicks(rH, rM, zoom), rL, rPic.scale());
     painter.end();
     rPic.update();
     return 0;
 }
 
-int PropertiesCls::RulerFrm(RulerBox &rFrm, int rL, int rT, int innerHeight)
+int PropertiesCls::RulerFrm(RulerBox &rFrm, int rL, int rT, int innerHeight, double zoom)
 {
-    return RulerPicL(rFrm, rL, innerHeight, rT);
+    return RulerPicL(rFrm, rL, innerHeight, rT, zoom);
 }

@@ -38,16 +38,21 @@ struct Tick {
 QString tickLabel(int k);
 
 // Ticks covering `length` twips from `start`: tick k lies at
-// start + k * 283.5 rounded to whole twips (halves to even), and ticks are
-// made while k * 283.5 <= length. A length of 0 still gives the tick at 0;
-// a negative length gives none.
-QList<Tick> ticks(long long start, long long length);
+// start + k * 283.5 * zoom rounded to whole twips (halves to even), and
+// ticks are made while k * 283.5 * zoom <= length. A length of 0 still gives
+// the tick at 0; a negative length gives none. At a zoom other than 1 the
+// ruler measures the bill as the zoomed surface shows it: 5 mm of the bill
+// lie 283.5 * zoom screen twips apart.
+QList<Tick> ticks(long long start, long long length, double zoom = 1.0);
 
 // Ticks of a horizontal ruler whose 0 lies at x = rL.
-inline QList<Tick> horizontalTicks(int rL, int rW) { return ticks(rL, rW); }
+inline QList<Tick> horizontalTicks(int rL, int rW, double zoom = 1.0) { return ticks(rL, rW, zoom); }
 // Ticks of a vertical ruler: 0 lies 200 twips below the top, moved by rM
 // (the vertical scroll position, 0 or negative).
-inline QList<Tick> verticalTicks(int rH, int rM) { return ticks(VerticalZero + (long long)rM, rH); }
+inline QList<Tick> verticalTicks(int rH, int rM, double zoom = 1.0)
+{
+    return ticks(VerticalZero + (long long)rM, rH, zoom);
+}
 
 // Draws ticks and labels with the painter's pen and font; coordinates are
 // twips converted to pixels at `scale`.
@@ -95,11 +100,11 @@ private:
 class PropertiesCls {
 public:
     // Horizontal ruler: distance 0 at x = rL, covering rW twips.
-    static int RulerPicT(RulerBox &rPic, int rL, int rW);
+    static int RulerPicT(RulerBox &rPic, int rL, int rW, double zoom = 1.0);
     // Vertical ruler with its left edge at rL, covering rH twips, distance 0
     // 200 twips below the top moved by rM.
-    static int RulerPicL(RulerBox &rPic, int rL, int rH, int rM);
+    static int RulerPicL(RulerBox &rPic, int rL, int rH, int rM, double zoom = 1.0);
     // Vertical ruler on the main window's own surface, distance 0 at
     // rT + 200, covering the window's recorded inner height.
-    static int RulerFrm(RulerBox &rFrm, int rL, int rT, int innerHeight);
+    static int RulerFrm(RulerBox &rFrm, int rL, int rT, int innerHeight, double zoom = 1.0);
 };

@@ -147,6 +147,13 @@ void TemplateTree::keyPressEvent(QKeyEvent *event)
 
 void TemplateTree::contextMenuEvent(QContextMenuEvent *event)
 {
+    // A right click on a node selects it first, as a left click would: the
+    // menu's commands then act on the node the user sees selected.
+    if (event->reason() == QContextMenuEvent::Mouse)
+        if (QTreeWidgetItem *item = itemAt(viewport()->mapFromGlobal(event->globalPos()))) {
+            setCurrentItem(item);
+            emit itemClicked(item, 0);
+        }
     emit popupRequested(event->globalPos());
     event->accept();
 }

@@ -100,6 +100,55 @@ private Q_SLOTS:
         QCOMPARE(r.at(2).value(0), QStringLiteral("00308001"));
     }
 
+    void removeKeepsLinks_data()
+    {
+        // Records: bill, label, money 0, text 0 (a chain's first member from
+        // money 0), text 1 (the next member, summing into money 1), money 1.
+        QTest::addColumn<QString>("remove");
+        QTest::addColumn<QStringList>("links"); // 12|13|26 of every record after the removal
+        QTest::newRow("label before all")
+            << "00104000" << QStringList{"||", "||", "00108000|00108000|", "00108000|00207000|00408001", "||"};
+        QTest::newRow("the money field linked to")
+            << "00208000" << QStringList{"||", "||", "||", "|00207000|00408000", "||"};
+        QTest::newRow("a chain member")
+            << "00307000" << QStringList{"||", "||", "||", "00208000||00408001", "||"};
+        QTest::newRow("the last field")
+            << "00508001" << QStringList{"||", "||", "||", "00208000|00208000|", "00208000|00307000|"};
+    }
+    void removeKeepsLinks()
+    {
+        QFETCH(QString, remove);
+        QFETCH(QStringList, links);
+        FieldRegistry r;
+        r.RegistryCtl("00000000", props({{0, "bill"}}), 0, FieldRegistry::Add);
+        r.RegistryCtl("00104000", props({{0, "label"}}), 0, FieldRegistry::Add);
+        r.RegistryCtl("00208000", props({{0, "money"}, {12, ""}, {26, ""}}), 0, FieldRegistry::Add);
+        r.RegistryCtl("00307000", props({{0, "a"}, {12, "00208000"}, {13, " 00208000 "}, {26, ""}}), 0,
+                      FieldRegistry::Add);
+        r.RegistryCtl("00407001", props({{0, "b"}, {12, "00208000"}, {13, "00307000"}, {26, "00508001"}}), 0,
+                      FieldRegistry::Add);
+        r.RegistryCtl("00508001", props({{0, "sum"}, {12, ""}, {26, ""}}), 0, FieldRegistry::Add);
+        QCOMPARE(r.RegistryCtl(remove, {}, 0, FieldRegistry::Remove), 0);
+        QStringList after;
+        for (const FieldRecord &rec : r.records())
+            after << QStringLiteral("%1|%2|%3").arg(rec.value(12).trimmed(), rec.value(13).trimmed(), rec.value(26));
+        QCOMPARE(after, links);
+    }
+
+    void setEntryAddsInKeyOrder()
+    {
+        FieldRegistry r;
+        r.RegistryCtl("00007000", props({{0, "t"}, {3, "100"}, {31, "否"}}), 0, FieldRegistry::Add);
+        QVERIFY(r.setEntry(0, 30, "不打印", "是"));
+        QVERIFY(r.setEntry(0, 3, "宽度", "200"));
+        QVERIFY(!r.setEntry(1, 3, "宽度", "200"));
+        QStringList keys;
+        for (const PropertyEntry &e : r.at(0).props())
+            keys << QStringLiteral("%1=%2").arg(e.key).arg(e.value);
+        QCOMPARE(keys, (QStringList{"0=t", "3=200", "30=是", "31=否"}));
+        QCOMPARE(r.at(0).props().at(2).name, QStringLiteral("不打印"));
+    }
+
     void removeEdges_data()
     {
         QTest::addColumn<QStringList>("keys");

@@ -121,6 +121,25 @@ private slots:
         QCOMPARE(menuRows(m_state, "mSetupSub"), rows);
     }
 
+    void notPrintedSwitchInTheDefaults()
+    {
+        // A database of the previous version lacks key 30 in the default
+        // property groups; it gains it once, and a group that has it keeps
+        // its own row.
+        openPreviousVersion("DELETE FROM \"LanguageSet\" WHERE \"LType\"=30");
+        QVERIFY(exec(m_state, "DELETE FROM \"LanguageSet\" WHERE \"LType\"=30"));
+        QVERIFY(exec(m_state, "INSERT INTO \"LanguageSet\" VALUES ('cDate',30,'只显示','是')"));
+        reopen();
+        reopen();
+        QSqlQuery q(TemplateStore(m_state.DbConnection).database());
+        q.exec("SELECT \"LName\",\"LCaptionCHJ\",\"LValue\" FROM \"LanguageSet\" WHERE \"LType\"=30 "
+               "ORDER BY \"LName\"");
+        QStringList rows;
+        while (q.next())
+            rows << QStringLiteral("%1 %2 %3").arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString());
+        QCOMPARE(rows, (QStringList{"cCheck 不打印 否", "cDate 只显示 是", "cMoney 不打印 否", "cText 不打印 否"}));
+    }
+
     void otherMenusLeftAlone_data()
     {
         QTest::addColumn<QString>("change");

@@ -14,6 +14,7 @@
 #include "workspace/designmode.h"
 #include "workspace/mdimain.h"
 #include "workspace/placing.h"
+#include "workspace/templatetree.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -60,19 +61,66 @@ struct DesignFixture {
     }
 
     // The template opened for design as the pop-up menu does it.
-    void openForDesign()
+    void openForDesign() { openForDesign(QStringLiteral("通用票据"), QStringLiteral("通用凭证")); }
+
+    // The template opened for design as the pop-up menu does it, any one.
+    void openForDesign(const QString &className, const QString &billName)
     {
-        selectSample();
+        state->SelectedClass.text = className;
+        state->SelectedBill.text = billName;
         state->DesignMode = 1;
         state->CurrentTool = 0;
         state->Registry.reset();
         win->UnloadCtl();
-        win->ReadAddCtl(Table, 1);
+        win->ReadAddCtl(className + QLatin1Char('_') + billName, 1);
         design->HideAllFrames(false);
         design->CtlActivate(state->CurrentKey);
+        design->designStarted();
+    }
+
+    // The tree node of a template (its class expanded), or of a class.
+    QTreeWidgetItem *node(const QString &className, const QString &billName = {})
+    {
+        TemplateTree *tree = win->tree();
+        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+            QTreeWidgetItem *c = tree->topLevelItem(i);
+            if (c->text(0) != className)
+                continue;
+            if (billName.isEmpty())
+                return c;
+            c->setExpanded(true);
+            for (int j = 0; j < c->childCount(); ++j)
+                if (c->child(j)->text(0) == billName)
+                    return c->child(j);
+        }
+        return nullptr;
+    }
+    // Where a node lies in the tree's viewport.
+    QPoint nodePoint(QTreeWidgetItem *item)
+    {
+        win->tree()->scrollToItem(item);
+        return win->tree()->visualItemRect(item).center();
+    }
+    void clickNode(const QString &className, const QString &billName)
+    {
+        QTest::mouseClick(win->tree()->viewport(), Qt::LeftButton, {}, nodePoint(node(className, billName)));
+    }
+    void doubleClickNode(const QString &className, const QString &billName)
+    {
+        const QPoint at = nodePoint(node(className, billName));
+        QTest::mouseClick(win->tree()->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(win->tree()->viewport(), Qt::LeftButton, {}, at);
     }
 
     FieldRecord &record(int slot) { return state->Registry.at(slot); }
+    // The slot of the first field with this name, or -1.
+    int slotNamed(const QString &name)
+    {
+        for (int s = 0; s <= state->Registry.lastSlot(); ++s)
+            if (state->Registry.at(s).value(0) == name)
+                return s;
+        return -1;
+    }
     int prop(int slot, int key) { return record(slot).value(key).toInt(); }
     QRect frameRect(int slot) { return win->controls().frames.at(slot)->twipsRect(); }
     QRect controlRect(QWidget *c) { return opening::controlTwips(c); }

@@ -70,10 +70,13 @@ private slots:
         QTest::addColumn<QPoint>("delta"); // pixels
         QTest::addColumn<QSize>("frameDuring");
         QTest::addColumn<QSize>("fieldAfter");
-        QTest::newRow("bottom 510 up") << 0 << QPoint(0, -34) << QSize(5300, 100) << QSize(5200, 0);
+        // No side goes below 2 mm (113 twips), during the drag or after.
+        QTest::newRow("bottom 510 up") << 0 << QPoint(0, -34) << QSize(5300, 213) << QSize(5200, 113);
         QTest::newRow("bottom down") << 0 << QPoint(7, 10) << QSize(5300, 580) << QSize(5200, 480);
         QTest::newRow("right wider") << 2 << QPoint(20, 9) << QSize(5600, 430) << QSize(5500, 330);
-        QTest::newRow("right past left") << 2 << QPoint(-400, 0) << QSize(100, 430) << QSize(0, 330);
+        QTest::newRow("right past left") << 2 << QPoint(-400, 0) << QSize(213, 430) << QSize(113, 330);
+        // Nor past the bill's right edge (12758 twips): 12758 - 1700.
+        QTest::newRow("right past the bill") << 2 << QPoint(900, 0) << QSize(11158, 430) << QSize(11058, 330);
         QTest::newRow("corner") << 1 << QPoint(20, 10) << QSize(5600, 580) << QSize(5500, 480);
     }
     void handleResize()
@@ -124,8 +127,12 @@ private slots:
                                             << QRect(1700, 0, 5200, 330);
         QTest::newRow("ctrl left at 0") << int(Qt::Key_Left) << ctrl << 1 << QRect(0, 5, 50, 50)
                                         << QRect(0, 5, 50, 50);
+        QTest::newRow("shift left stops at 2 mm") << int(Qt::Key_Left) << shift << 1
+                                                  << QRect(1700, 1000, 116, 330) << QRect(1700, 1000, 113, 330);
         QTest::newRow("shift left on 3 wide") << int(Qt::Key_Left) << shift << 1
-                                              << QRect(1700, 1000, 3, 330) << QRect(1700, 1000, 0, 330);
+                                              << QRect(1700, 1000, 3, 330) << QRect(1700, 1000, 3, 330);
+        QTest::newRow("ctrl right stops at the bill") << int(Qt::Key_Right) << ctrl << 3
+                                                      << QRect(7550, 1000, 5200, 330) << QRect(7558, 1000, 5200, 330);
         QTest::newRow("shift down x2") << int(Qt::Key_Down) << shift << 2 << r
                                        << QRect(1700, 1000, 5200, 342);
         QTest::newRow("shift right") << int(Qt::Key_Right) << shift << 1 << r
@@ -202,7 +209,7 @@ private slots:
         QTest::addColumn<int>("slot");
         QTest::addColumn<bool>("takesFocus");
         QTest::newRow("text") << TextSlot << true;
-        QTest::newRow("label") << 2 << false;
+        QTest::newRow("label") << 2 << true; // a label takes the keys that move it
         QTest::newRow("date") << DateSlot << true;
     }
     void activationFocus()

@@ -230,6 +230,19 @@ void TestFormBackground::placedAtItsPhysicalSize()
     QVERIFY(at(25, 15).lightness() < 60);  // the black box, 10..30 mm plus 5 mm
     QVERIFY(at(12, 15).lightness() > 200); // left of it: moved away
     QVERIFY(at(33, 15).lightness() < 60);
+
+    // Zoomed to 200 %, the scan grows with the fields over it.
+    m_f.win->setZoom(2.0);
+    QCOMPARE(m_bg->layer()->scale(), 2.0);
+    QImage zoomed(m_bg->layer()->size(), QImage::Format_RGB32);
+    zoomed.fill(Qt::white);
+    m_bg->layer()->render(&zoomed, QPoint(), QRegion(), QWidget::DrawChildren);
+    const auto atZoom = [&](double xMm, double yMm) {
+        return zoomed.pixelColor(units::twipsToPixels(units::mmToTwips(xMm), 2.0),
+                                 units::twipsToPixels(units::mmToTwips(yMm), 2.0));
+    };
+    QVERIFY(atZoom(33, 15).lightness() < 60);
+    QVERIFY(atZoom(12, 15).lightness() > 200);
 }
 
 void TestFormBackground::brokenFileRefusedNothingChanged()

@@ -75,7 +75,13 @@ private slots:
         QTest::newRow("left to right") << r.topLeft() << QPoint(4500, 2850) << r;
         QTest::newRow("right to left") << QPoint(4500, 2850) << r.topLeft() << r;
         QTest::newRow("bottom-left up") << QPoint(1500, 2850) << QPoint(4500, 2400) << r;
-        QTest::newRow("a click") << QPoint(900, 300) << QPoint(900, 300) << QRect(900, 300, 0, 0);
+        // A click places the kind's default size (cText: 2400 x 300).
+        QTest::newRow("a click") << QPoint(900, 300) << QPoint(900, 300) << QRect(900, 300, 2400, 300);
+        QTest::newRow("a click by the edge") << QPoint(12000, 4400) << QPoint(12000, 4400)
+                                             << QRect(10358, 4236, 2400, 300);
+        QTest::newRow("drawn past the edge") << QPoint(10995, 3990) << QPoint(14010, 4995)
+                                             << QRect(10995, 3990, 1763, 546);
+        QTest::newRow("a thin line") << QPoint(1500, 2400) << QPoint(4500, 2430) << QRect(1500, 2400, 3000, 113);
     }
     void placesExactlyInTheRectangle()
     {

@@ -24,18 +24,23 @@ void TstRulers::ticks_data()
     QTest::addColumn<int>("start");
     QTest::addColumn<int>("length");
     QTest::addColumn<QList<int>>("positions");
+    QTest::addColumn<double>("zoom");
 
-    QTest::newRow("length 0 keeps the zero tick") << 0 << 0 << QList<int>{0};
-    QTest::newRow("negative length: nothing") << 0 << -1 << QList<int>{};
+    QTest::newRow("length 0 keeps the zero tick") << 0 << 0 << QList<int>{0} << 1.0;
+    QTest::newRow("negative length: nothing") << 0 << -1 << QList<int>{} << 1.0;
     // 283.5 rounds up to 284, 850.5 down to 850 (halves to even).
-    QTest::newRow("1000 twips") << 0 << 1000 << QList<int>{0, 284, 567, 850};
-    QTest::newRow("shifted start") << 500 << 1000 << QList<int>{500, 784, 1067, 1350};
-    QTest::newRow("end exactly on a tick") << 0 << 567 << QList<int>{0, 284, 567};
-    QTest::newRow("end just short of a tick") << 0 << 566 << QList<int>{0, 284};
+    QTest::newRow("1000 twips") << 0 << 1000 << QList<int>{0, 284, 567, 850} << 1.0;
+    QTest::newRow("shifted start") << 500 << 1000 << QList<int>{500, 784, 1067, 1350} << 1.0;
+    QTest::newRow("end exactly on a tick") << 0 << 567 << QList<int>{0, 284, 567} << 1.0;
+    QTest::newRow("end just short of a tick") << 0 << 566 << QList<int>{0, 284} << 1.0;
     // A vertical ruler scrolled by -500: 0 lies at 200 - 500 = -300, and
     // -16.5 rounds to -16.
-    QTest::newRow("vertical, scrolled") << -300 << 1000 << QList<int>{-300, -16, 267, 550};
-    QTest::newRow("odd start, halves") << 1 << 600 << QList<int>{1, 284, 568};
+    QTest::newRow("vertical, scrolled") << -300 << 1000 << QList<int>{-300, -16, 267, 550} << 1.0;
+    QTest::newRow("odd start, halves") << 1 << 600 << QList<int>{1, 284, 568} << 1.0;
+    // Zoomed, 5 mm of the bill lie 283.5 x zoom screen twips apart.
+    QTest::newRow("200 %") << 0 << 1200 << QList<int>{0, 567, 1134} << 2.0;
+    QTest::newRow("50 %") << 0 << 300 << QList<int>{0, 142, 284} << 0.5;
+    QTest::newRow("400 %, scrolled") << -300 << 2300 << QList<int>{-300, 834, 1968} << 4.0;
 }
 
 void TstRulers::ticks()
@@ -43,8 +48,9 @@ void TstRulers::ticks()
     QFETCH(int, start);
     QFETCH(int, length);
     QFETCH(QList<int>, positions);
+    QFETCH(double, zoom);
 
-    const QList<rulers::Tick> got = rulers::ticks(start, length);
+    const QList<rulers::Tick> got = rulers::ticks(start, length, zoom);
     QList<int> gotPositions;
     for (const rulers::Tick &t : got) {
         gotPositions.append(t.pos);

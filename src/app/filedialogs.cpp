@@ -1,0 +1,91 @@
+#include "app/filedialogs.h"
+
+#include <QMimeDatabase>
+#include <QPointer>
+
+namespace filedialogs {
+
+namespace {
+
+QMimeType typeByName(const QFileInfo &info)
+{
+    static const QMimeDatabase db;
+    return db.mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
+}
+
+} // namespace
+
+NameOnlyIconProvider::NameOnlyIconProvider()
+{
+    // Folder icons set by the desktop are found by reading files too.
+    setOptions(DontUseCustomDirectoryIcons);
+}
+
+QIcon NameOnlyIconProvider::icon(IconType type) const
+{
+    return QFileIconProvider::icon(type);
+}
+
+QIcon NameOnlyIconProvider::icon(const QFileInfo &info) const
+{
+    if (info.isDir())
+        return QFileIconProvider::icon(Folder);
+    const QMimeType mime = typeByName(info);
+    const QIcon fallback = QFileIconProvider::icon(File);
+    if (mime.isDefault())
+        return fallback;
+    return QIcon::fromTheme(mime.iconName(), QIcon::fromTheme(mime.genericIconName(), fallback));
+}
+
+QString NameOnlyIconProvider::type(const QFileInfo &info) const
+{
+    if (info.isDir())
+        return QStringLiteral("文件夹");
+    const QMimeType mime = typeByName(info);
+    if (mime.isDefault())
+        return info.suffix().isEmpty() ? QStringLiteral("文件") : QStringLiteral("%1 文件").arg(info.suffix());
+    return mime.comment().isEmpty() ? mime.name() : mime.comment();
+}
+
+QFileDialog *create(QWidget *parent, const QString &caption, const QString &directory, const QString &filter,
+                    QFileDialog::AcceptMode mode)
+{
+    auto *dialog = new QFileDialog(parent, caption, directory, filter);
+    dialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog->setOption(QFileDialog::DontUseCustomDirectoryIcons, true);
+    // The dialog does not own its provider, and the dialog's file model
+    // still asks it from its own thread while the dialog goes: one provider
+    // serves every dialog for the life of the program.
+    static NameOnlyIconProvider *const provider = new NameOnlyIconProvider;
+    dialog->setIconProvider(provider);
+    dialog->setAcceptMode(mode);
+    dialog->setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    return dialog;
+}
+
+namespace {
+
+QString run(QFileDialog *dialog)
+{
+    QPointer<QFileDialog> guard(dialog);
+    const int result = dialog->exec();
+    if (!guard)
+        return {};
+    const QString chosen = result == QDialog::Accepted ? dialog->selectedFiles().value(0) : QString();
+    delete dialog;
+    return chosen;
+}
+
+} // namespace
+
+QString getOpenFileName(QWidget *parent, const QString &caption, const QString &directory, const QString &filter)
+{
+    return run(create(parent, caption, directory, filter, QFileDialog::AcceptOpen));
+}
+
+QString getSaveFileName(QWidget *parent, const QString &caption, const QString &directory, const QString &filter)
+{
+    return run(create(parent, caption, directory, filter, QFileDialog::AcceptSave));
+}
+
+} // namespace filedialogs
