@@ -29,6 +29,7 @@ INSERT INTO "LanguageSet" VALUES ('mViewSub',7,'显示纸样背景','是');
 INSERT INTO "LanguageSet" VALUES ('mSetupSub',0,'打印机校准...','是');
 INSERT INTO "LanguageSet" VALUES ('mSetupSub',1,'批量打印...','是');
 INSERT INTO "LanguageSet" VALUES ('mSetupSub',2,'打开票据时填入今天的日期','是');
+INSERT INTO "LanguageSet" VALUES ('mSetupSub',3,'数据库服务器...','是');
 INSERT INTO "LanguageSet" VALUES ('mHelpSub',0,'帮助主题','是');
 INSERT INTO "LanguageSet" VALUES ('mHelpSub',1,'关于...','是');
 INSERT INTO "LanguageSet" VALUES ('tvPopupMenuS',0,'新建类别','是');

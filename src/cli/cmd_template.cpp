@@ -121,7 +121,7 @@ int runTemplate(const QStringList &args)
     OpenState open;
     StartUp(open.state, o.value(QStringLiteral("db")), QCoreApplication::applicationDirPath());
     if (open.state.DbConnection.isEmpty())
-        return cannot(QStringLiteral("无法打开数据库 %1：%2").arg(open.state.DatabasePath, open.state.DatabaseError));
+        return cannot(QStringLiteral("无法打开数据库 %1：%2").arg(database::displayName(open.state.DatabasePath), open.state.DatabaseError));
     const TemplateManager manager(open.state.DbConnection);
     if (exporting)
         return exportTemplate(manager, o.words.at(1), o.words.at(2));

@@ -1,3 +1,4 @@
+#include "app/storedialog.h"
 #include "core/database.h"
 #include "commandline.h"
 #include "options.h"
@@ -46,6 +47,13 @@ static void attachCommands(MDIMain &window)
     TemplateCommands::attach(window, *TreePopup::attach(window, *design));
     BatchCommand::attach(window);
     FormBackgroundController::attach(window);
+    for (QAction *a : window.menus().group(MenuHost::Setup).items)
+        if (a->text() == QLatin1String("数据库服务器..."))
+            QObject::connect(a, &QAction::triggered, &window, [&window] {
+                auto *dialog = new StoreDialog(&window);
+                dialog->setAttribute(Qt::WA_DeleteOnClose);
+                dialog->open();
+            });
 }
 
 int runWindow(int argc, char *argv[], const QStringList &args)
@@ -59,14 +67,16 @@ int runWindow(int argc, char *argv[], const QStringList &args)
         return ExitUsage;
     }
     AppState state;
-    StartUp(state, o.value(QStringLiteral("db")), QCoreApplication::applicationDirPath());
+    StartUp(state, storechoice::startLocation(o.value(QStringLiteral("db"))), QCoreApplication::applicationDirPath());
+    storechoice::offerLocalFile(nullptr, state, QCoreApplication::applicationDirPath());
     auto *window = new MDIMain(state);
     window->setAttribute(Qt::WA_DeleteOnClose);
     attachCommands(*window);
     window->show();
-    if (!state.DatabaseError.isEmpty())
+    // A server's refusal was shown with the offer of the local file.
+    if (!state.DatabaseError.isEmpty() && !database::isServerUrl(state.DatabasePath))
         QMessageBox::warning(window, QStringLiteral("注意"),
-                             QStringLiteral("无法打开数据库：%1\n%2").arg(state.DatabasePath, state.DatabaseError));
+                             QStringLiteral("无法打开数据库：%1\n%2").arg(database::displayName(state.DatabasePath), state.DatabaseError));
     // For start-up measurements: quit as soon as the window has been shown.
     if (qEnvironmentVariableIsSet("BILLPRINT_QUIT_WHEN_SHOWN"))
         QTimer::singleShot(0, &app, &QCoreApplication::quit);

@@ -7,15 +7,53 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QUrl>
 #include "core/schema.h"
+#include "core/sqldialect.h"
 #include "core/units.h"
 
 Q_LOGGING_CATEGORY(lcDb, "billprint.database")
 
 namespace database {
 
+bool isServerUrl(const QString &location)
+{
+    return location.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive)
+        || location.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
+}
+
+std::optional<ServerAddress> parseServerUrl(const QString &url, QString *why)
+{
+    const QUrl u(url, QUrl::StrictMode);
+    ServerAddress a;
+    a.user = u.userName(QUrl::FullyDecoded);
+    a.password = u.password(QUrl::FullyDecoded);
+    a.host = u.host(QUrl::FullyDecoded);
+    a.port = u.port(5432);
+    a.database = u.path(QUrl::FullyDecoded).mid(1);
+    if (!isServerUrl(url) || !u.isValid() || a.host.isEmpty() || a.user.isEmpty() || a.database.isEmpty()
+        || a.database.contains(QLatin1Char('/')) || u.hasQuery() || u.hasFragment()) {
+        if (why)
+            *why = QStringLiteral("服务器地址“%1”不对，应写作 postgresql://用户[:密码]@主机[:端口]/数据库名")
+                       .arg(displayName(url));
+        return std::nullopt;
+    }
+    return a;
+}
+
+QString displayName(const QString &location)
+{
+    if (!isServerUrl(location))
+        return location;
+    QUrl u(location);
+    u.setPassword(QString());
+    return u.isValid() ? u.toString() : QStringLiteral("postgresql://…");
+}
+
 QString resolvePath(const QString &dbArgument, const QString &programDir)
 {
+    if (isServerUrl(dbArgument))
+        return dbArgument;
     if (!dbArgument.isEmpty())
         return QFileInfo(dbArgument).absoluteFilePath();
     const QString beside = QDir(programDir).filePath(QStringLiteral("DB/BillDB.db"));
@@ -58,8 +96,16 @@ StoreStatus createDefaultSchema(const QString &connectionName)
     if (!db.transaction())
         return StoreStatus::failure(db.lastError().text());
     QSqlQuery q(db);
+    if (StoreStatus s = sqldialect::lockForSetup(db); !s) {
+        db.rollback();
+        return s;
+    }
+    if (!sqldialect::tables(db).isEmpty()) { // another workstation was first
+        db.commit();
+        return {};
+    }
     for (const QString &sql : statementsOf(script)) {
-        if (!q.exec(sql)) {
+        if (!q.exec(sqldialect::adapt(db, sql))) {
             const QString why = q.lastError().text();
             q.finish();
             db.rollback();
@@ -74,6 +120,8 @@ StoreStatus createDefaultSchema(const QString &connectionName)
 
 StoreStatus ensureExists(const QString &path)
 {
+    if (isServerUrl(path))
+        return {}; // an empty server database is set up when it is opened
     const QFileInfo info(path);
     if (info.exists())
         return {};
@@ -99,12 +147,9 @@ StoreStatus ensureExists(const QString &path)
 StoreStatus checkUsable(const QString &connectionName)
 {
     QSqlDatabase db = QSqlDatabase::database(connectionName, false);
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")))
-        return StoreStatus::failure(q.lastError().text().isEmpty() ? QStringLiteral("not a database")
-                                                                    : q.lastError().text());
-    q.finish();
-    const QStringList tables = db.tables(QSql::Tables);
+    if (StoreStatus s = sqldialect::probe(db); !s)
+        return s;
+    const QStringList tables = sqldialect::tables(db);
     QStringList missing;
     for (const char *t : {"AppInfo", "ClassList", "BillList", "LanguageSet"})
         if (!tables.contains(QLatin1String(t)))
@@ -128,36 +173,112 @@ static void useWriteAheadLog(QSqlDatabase &db, const QString &path)
     pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
 }
 
-int OpenDatabase(AppState &state, const QString &path)
+// Opens the file; on failure the reason goes to state.DatabaseError.
+static void openFile(AppState &state, const QString &name, const QString &path, OpenMode mode)
+{
+    if (!QFileInfo(path).isFile()) {
+        state.DatabaseError = QStringLiteral("the database file %1 does not exist").arg(path);
+        return;
+    }
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.setDatabaseName(path);
+    if (!QFileInfo(path).isWritable())
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+    if (!db.open()) {
+        state.DatabaseError = QStringLiteral("cannot open %1: %2").arg(path, db.lastError().text());
+        return;
+    }
+    state.DbConnection = name;
+    if (mode == OpenMode::AsIs)
+        return;
+    StoreStatus s = database::checkUsable(name);
+    if (!s) {
+        state.DatabaseError = QStringLiteral("%1 is not a usable billprint database: %2").arg(path, s.message);
+        return;
+    }
+    if (QFileInfo(path).isWritable()) {
+        useWriteAheadLog(db, path);
+        if (StoreStatus up = schema::upgrade(name); !up)
+            qCWarning(lcDb) << up.message;
+    }
+}
+
+// The server's refusal in words a clerk understands, the server's own
+// text after it.
+static QString serverReason(const QString &driverText, const database::ServerAddress &a)
+{
+    const QString t = driverText;
+    const QString where = QStringLiteral("%1:%2").arg(a.host).arg(a.port);
+    QString reason;
+    if (t.contains(QLatin1String("password authentication failed")))
+        reason = QStringLiteral("用户名或密码错误（用户“%1”）").arg(a.user);
+    else if (t.contains(QLatin1String("no password supplied")))
+        reason = QStringLiteral("服务器要求密码，但地址和 ~/.pgpass 中都没有用户“%1”的密码").arg(a.user);
+    else if (t.contains(QLatin1String("does not exist")) && t.contains(QLatin1String("database")))
+        reason = QStringLiteral("服务器 %1 上没有数据库“%2”").arg(where, a.database);
+    else if (t.contains(QLatin1String("does not exist")) && t.contains(QLatin1String("role")))
+        reason = QStringLiteral("服务器 %1 上没有用户“%2”").arg(where, a.user);
+    else if (t.contains(QLatin1String("translate host name")))
+        reason = QStringLiteral("找不到服务器“%1”").arg(a.host);
+    else
+        reason = QStringLiteral("无法连接到数据库服务器 %1（服务器未启动、地址不对或网络不通）").arg(where);
+    return QStringLiteral("%1。服务器的回答：%2").arg(reason, t.simplified());
+}
+
+// Opens the server database; an empty one gets the default data.
+static void openServer(AppState &state, const QString &name, const QString &url, OpenMode mode)
+{
+    QString why;
+    const std::optional<database::ServerAddress> a = database::parseServerUrl(url, &why);
+    if (!a) {
+        state.DatabaseError = why;
+        return;
+    }
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+    if (!db.isValid()) {
+        state.DatabaseError = QStringLiteral("本机没有 PostgreSQL 数据库驱动（软件包 libqt6sql6-psql），无法连接服务器");
+        return;
+    }
+    db.setHostName(a->host);
+    db.setPort(a->port);
+    db.setUserName(a->user);
+    if (!a->password.isEmpty())
+        db.setPassword(a->password);
+    db.setDatabaseName(a->database);
+    db.setConnectOptions(QStringLiteral("connect_timeout=10;application_name=billprint"));
+    state.DbConnection = name;
+    if (!db.open()) {
+        state.DatabaseError = serverReason(db.lastError().text(), *a);
+        return;
+    }
+    if (mode == OpenMode::AsIs)
+        return;
+    if (sqldialect::tables(db).isEmpty())
+        if (StoreStatus s = database::createDefaultSchema(name); !s) {
+            state.DatabaseError = QStringLiteral("无法在服务器上建立票据数据库：%1").arg(s.message);
+            return;
+        }
+    if (StoreStatus s = database::checkUsable(name); !s) {
+        state.DatabaseError = QStringLiteral("服务器上的数据库“%1”不是票据数据库：%2").arg(a->database, s.message);
+        return;
+    }
+    if (StoreStatus up = schema::upgrade(name); !up)
+        qCWarning(lcDb) << up.message;
+}
+
+int OpenDatabase(AppState &state, const QString &path, OpenMode mode)
 {
     CloseDatabase(state);
     state.DatabaseError.clear();
     const QString name = QStringLiteral("billprint-%1").arg(quintptr(&state), 0, 16);
-    if (!QFileInfo(path).isFile()) {
-        state.DatabaseError = QStringLiteral("the database file %1 does not exist").arg(path);
-        return 3;
-    }
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        if (!QFileInfo(path).isWritable())
-            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        if (!db.open()) {
-            state.DatabaseError = QStringLiteral("cannot open %1: %2").arg(path, db.lastError().text());
-        } else {
-            state.DbConnection = name;
-            StoreStatus s = database::checkUsable(name);
-            if (!s)
-                state.DatabaseError = QStringLiteral("%1 is not a usable billprint database: %2").arg(path, s.message);
-            else if (QFileInfo(path).isWritable()) {
-                useWriteAheadLog(db, path);
-                if (StoreStatus up = schema::upgrade(name); !up)
-                    qCWarning(lcDb) << up.message;
-            }
-        }
-    }
+    if (database::isServerUrl(path))
+        openServer(state, name, path, mode);
+    else
+        openFile(state, name, path, mode);
     if (!state.DatabaseError.isEmpty()) {
         qCWarning(lcDb) << state.DatabaseError;
+        if (state.DbConnection.isEmpty())
+            QSqlDatabase::removeDatabase(name);
         CloseDatabase(state);
         return 3;
     }

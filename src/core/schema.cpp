@@ -1,5 +1,6 @@
 #include "core/schema.h"
 #include "core/shippedfixes.h"
+#include "core/sqldialect.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -13,7 +14,7 @@ namespace {
 StoreStatus run(QSqlDatabase &db, const QString &statement, const QVariantList &values = {})
 {
     QSqlQuery q(db);
-    q.prepare(statement);
+    q.prepare(sqldialect::adapt(db, statement));
     for (const QVariant &v : values)
         q.addBindValue(v);
     if (!q.exec())
@@ -150,6 +151,13 @@ StoreStatus todaysDateItem(QSqlDatabase &db)
     return addMenuItem(db, QStringLiteral("mSetupSub"), QStringLiteral("打开票据时填入今天的日期"));
 }
 
+// The setup menu gains the choice of the store (file or server); found by
+// its caption, so it may stand anywhere in the menu.
+StoreStatus storeMenuItem(QSqlDatabase &db)
+{
+    return addMenuItem(db, QStringLiteral("mSetupSub"), QStringLiteral("数据库服务器..."));
+}
+
 } // namespace
 
 StoreStatus addMenuItem(QSqlDatabase &db, const QString &group, const QString &caption)
@@ -174,7 +182,7 @@ StoreStatus addMenuItem(QSqlDatabase &db, const QString &group, const QString &c
 
 bool hasColumn(QSqlDatabase &db, const QString &table, const QString &column)
 {
-    return db.record(table).indexOf(column) >= 0;
+    return sqldialect::columnNames(db, table).contains(column);
 }
 
 const QList<Step> &steps()
@@ -186,6 +194,7 @@ const QList<Step> &steps()
         {"batch-menu", batchMenu},
         {"setup-todays-date", todaysDateItem},
         {"not-printed-key", notPrintedKey},
+        {"store-menu", storeMenuItem},
     };
     return all;
 }
@@ -197,6 +206,11 @@ StoreStatus upgrade(const QString &connectionName)
         return {};
     if (!db.transaction())
         return StoreStatus::failure(QStringLiteral("升级数据库失败（%1）").arg(db.lastError().text()));
+    // Workstations starting at once upgrade a shared server one after another.
+    if (StoreStatus s = sqldialect::lockForSetup(db); !s) {
+        db.rollback();
+        return StoreStatus::failure(QStringLiteral("升级数据库失败（%1）").arg(s.message));
+    }
     for (const Step &step : steps()) {
         const StoreStatus s = step.apply(db);
         if (!s) {

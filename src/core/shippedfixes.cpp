@@ -1,4 +1,5 @@
 #include "core/shippedfixes.h"
+#include "core/sqldialect.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -50,7 +51,7 @@ QString quotedTable(const char *table)
 // template is not there.
 bool asDelivered(QSqlDatabase &db, const QList<Row> &group, StoreStatus &status)
 {
-    const QStringList tables = db.tables();
+    const QStringList tables = sqldialect::tables(db);
     QSqlQuery q(db);
     for (const Row &r : group) {
         if (!tables.contains(QString::fromUtf8(r.table)))

@@ -1,6 +1,7 @@
 #include "core/sqlhelpers.h"
 #include <QLoggingCategory>
 #include <QSqlError>
+#include "core/sqldialect.h"
 
 Q_LOGGING_CATEGORY(lcSql, "billprint.sql")
 
@@ -8,7 +9,7 @@ namespace sql {
 
 bool run(QSqlQuery &q, const QString &statement, const QVariantList &values)
 {
-    if (!q.prepare(statement))
+    if (!q.prepare(sqldialect::adapt(q, statement)))
         return false;
     for (const QVariant &v : values)
         q.addBindValue(v);

@@ -1,5 +1,6 @@
 #include "core/templatemanager.h"
 #include "core/sqlhelpers.h"
+#include "core/sqldialect.h"
 #include "core/units.h"
 
 #include <QLoggingCategory>
@@ -79,7 +80,7 @@ StoreStatus firstColumn(QSqlDatabase db, const QString &statement, const QVarian
 // SQLite compares table names without regard to case.
 QString existingTable(QSqlDatabase db, const QString &name)
 {
-    const QStringList tables = db.tables(QSql::AllTables);
+    const QStringList tables = sqldialect::tables(db);
     for (const QString &t : tables)
         if (t.compare(name, Qt::CaseInsensitive) == 0)
             return t;

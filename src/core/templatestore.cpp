@@ -1,5 +1,6 @@
 #include "core/templatestore.h"
 #include "core/sqlhelpers.h"
+#include "core/sqldialect.h"
 #include <QLoggingCategory>
 #include <QMap>
 #include <QSqlError>
@@ -76,7 +77,7 @@ bool TemplateStore::tableExists(const QString &table) const
 {
     if (!isOpen())
         return false;
-    return database().tables(QSql::Tables).contains(table);
+    return sqldialect::tables(database()).contains(table);
 }
 
 StoreStatus TemplateStore::ReadTemplate(const QString &table, FieldRegistry &registry) const
@@ -165,12 +166,9 @@ StoreStatus TemplateStore::ListHistoryColumns(const QString &table, QStringList 
     names.clear();
     if (!isOpen())
         return StoreStatus::failure(QStringLiteral("the database is not open"));
-    const QSqlRecord rec = database().record(table);
-    if (rec.isEmpty())
+    QStringList columns = sqldialect::columnNames(database(), table);
+    if (columns.isEmpty())
         return StoreStatus::failure(QStringLiteral("table %1 does not exist").arg(table));
-    QStringList columns;
-    for (int i = 0; i < rec.count(); ++i)
-        columns << rec.fieldName(i);
     // The catalog lists columns by name.
     std::stable_sort(columns.begin(), columns.end(), [](const QString &a, const QString &b) {
         return QString::compare(a, b, Qt::CaseInsensitive) < 0;

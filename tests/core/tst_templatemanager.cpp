@@ -11,6 +11,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
+#include "core/sqldialect.h"
+#include "testbackend.h"
 #include <QtTest>
 
 namespace {
@@ -97,7 +99,7 @@ class TestTemplateManager : public QObject {
 
     TemplateManager manager() const { return TemplateManager(m_state.DbConnection); }
     QSqlDatabase db() const { return TemplateStore(m_state.DbConnection).database(); }
-    bool tableExists(const QString &t) const { return db().tables().contains(t); }
+    bool tableExists(const QString &t) const { return sqldialect::tables(db()).contains(t); }
 
     // A printed bill in the template's register and a scanned form.
     void markPrinted(const TemplateRef &ref, int bills = 1)
@@ -118,10 +120,7 @@ class TestTemplateManager : public QObject {
 private slots:
     void init()
     {
-        CloseDatabase(m_state);
-        const QString path = m_dir.filePath(QStringLiteral("db%1/BillDB.db").arg(++m_count));
-        QVERIFY(database::ensureExists(path).ok());
-        QCOMPARE(OpenDatabase(m_state, path), 0);
+        OPEN_FRESH_STORE(m_state, m_dir, ++m_count);
     }
     void cleanupTestCase() { CloseDatabase(m_state); }
 

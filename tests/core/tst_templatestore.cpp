@@ -1,5 +1,6 @@
 #include "core/database.h"
 #include "core/templatestore.h"
+#include "testbackend.h"
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -42,23 +43,15 @@ class TestTemplateStore : public QObject {
     AppState m_state;
     int m_count = 0;
 
-    TemplateStore freshStore()
-    {
-        CloseDatabase(m_state);
-        const QString path = m_dir.filePath(QStringLiteral("db%1/BillDB.db").arg(++m_count));
-        StoreStatus s = database::ensureExists(path);
-        if (!s)
-            qFatal("%s", qPrintable(s.message));
-        OpenDatabase(m_state, path);
-        return TemplateStore(m_state.DbConnection);
-    }
+    TemplateStore store() const { return TemplateStore(m_state.DbConnection); }
 
 private Q_SLOTS:
     void cleanupTestCase() { CloseDatabase(m_state); }
 
     void roundTripKeepsRows()
     {
-        TemplateStore store = freshStore();
+        OPEN_FRESH_STORE(m_state, m_dir, ++m_count);
+        const TemplateStore store = this->store();
         const QStringList before = rowsOf(store, DefaultTable);
         QVERIFY(before.size() > 20);
         FieldRegistry reg;
@@ -73,7 +66,8 @@ private Q_SLOTS:
 
     void slotsAsStoredAndSavedDense()
     {
-        TemplateStore store = freshStore();
+        OPEN_FRESH_STORE(m_state, m_dir, ++m_count);
+        const TemplateStore store = this->store();
         createTemplateTable(store, QStringLiteral("T"));
         exec(store, "INSERT INTO T VALUES ('00307000','名称',0,'a'),('00307000','左',1,NULL),"
                     "('00708002','名称',0,'b'),('00708002','来源',12,' 00307000 '),"
@@ -99,7 +93,8 @@ private Q_SLOTS:
 
     void otherKindsWriteNothing()
     {
-        TemplateStore store = freshStore();
+        OPEN_FRESH_STORE(m_state, m_dir, ++m_count);
+        const TemplateStore store = this->store();
         createTemplateTable(store, QStringLiteral("T"));
         FieldRegistry reg;
         PropertyList l{{0, QStringLiteral("n"), QStringLiteral("v")}};
@@ -128,7 +123,8 @@ private Q_SLOTS:
         QFETCH(QString, className);
         QFETCH(QString, billName);
         QFETCH(QString, value);
-        TemplateStore store = freshStore();
+        OPEN_FRESH_STORE(m_state, m_dir, ++m_count);
+        const TemplateStore store = this->store();
         const QString table = TemplateStore::templateTable(className, billName);
         createTemplateTable(store, table);
         FieldRegistry reg;
@@ -152,7 +148,8 @@ private Q_SLOTS:
 
     void failedSaveKeepsOldRows()
     {
-        TemplateStore store = freshStore();
+        OPEN_FRESH_STORE(m_state, m_dir, ++m_count);
+        const TemplateStore store = this->store();
         const QStringList before = rowsOf(store, DefaultTable);
         FieldRegistry reg;
         QVERIFY(store.ReadTemplate(DefaultTable, reg).ok());
@@ -169,7 +166,8 @@ private Q_SLOTS:
 
     void missingTableFails()
     {
-        TemplateStore store = freshStore();
+        OPEN_FRESH_STORE(m_state, m_dir, ++m_count);
+        const TemplateStore store = this->store();
         FieldRegistry reg;
         const StoreStatus s = store.ReadTemplate(QStringLiteral("nope"), reg);
         QVERIFY(!s.ok());
@@ -190,7 +188,8 @@ private Q_SLOTS:
     {
         QFETCH(QString, columns);
         QFETCH(QStringList, listed);
-        TemplateStore store = freshStore();
+        OPEN_FRESH_STORE(m_state, m_dir, ++m_count);
+        const TemplateStore store = this->store();
         QString decl = columns;
         decl.replace(QLatin1String("\","), QLatin1String("\" VARCHAR(20),"));
         exec(store, QStringLiteral("CREATE TABLE H_T (%1 VARCHAR(20))").arg(decl));
@@ -202,7 +201,8 @@ private Q_SLOTS:
 
     void languageGroups()
     {
-        TemplateStore store = freshStore();
+        OPEN_FRESH_STORE(m_state, m_dir, ++m_count);
+        const TemplateStore store = this->store();
         exec(store, "INSERT INTO LanguageSet VALUES ('grp',2,'c',NULL),('grp',0,'a','x'),('grp',1,NULL,'y')");
         int n = 0;
         QVERIFY(store.countLanguageGroup(QStringLiteral("grp"), n).ok());
