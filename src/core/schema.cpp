@@ -1,6 +1,7 @@
 #include "core/schema.h"
 #include "core/shippedfixes.h"
 #include "core/sqldialect.h"
+#include "core/sqlhelpers.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -14,10 +15,7 @@ namespace {
 StoreStatus run(QSqlDatabase &db, const QString &statement, const QVariantList &values = {})
 {
     QSqlQuery q(db);
-    q.prepare(sqldialect::adapt(db, statement));
-    for (const QVariant &v : values)
-        q.addBindValue(v);
-    if (!q.exec())
+    if (!sql::run(q, statement, values))
         return StoreStatus::failure(q.lastError().text());
     return {};
 }

@@ -9,6 +9,9 @@ namespace sql {
 
 bool run(QSqlQuery &q, const QString &statement, const QVariantList &values)
 {
+    // A server prepares only queries and row changes, not table definitions.
+    if (values.isEmpty())
+        return q.exec(sqldialect::adapt(q, statement));
     if (!q.prepare(sqldialect::adapt(q, statement)))
         return false;
     for (const QVariant &v : values)

@@ -8,7 +8,8 @@
 
 namespace sql {
 
-// Prepares `statement`, binds `values` in order and runs it.
+// Prepares `statement`, binds `values` in order and runs it (without values:
+// runs it as it is, as a server cannot prepare a table definition).
 bool run(QSqlQuery &q, const QString &statement, const QVariantList &values = {});
 
 // The failed query as a status: "what: the driver's message"; logged.

@@ -12,6 +12,7 @@
 #include <QSqlRecord>
 #include <QTemporaryDir>
 #include "core/sqldialect.h"
+#include "core/sqlhelpers.h"
 #include "testbackend.h"
 #include <QtTest>
 
@@ -23,20 +24,16 @@ const TemplateRef Cheque{QStringLiteral("支票"), QStringLiteral("转账支票"
 QStringList snapshot(QSqlDatabase db)
 {
     QStringList lines;
-    QStringList tables = db.tables(QSql::Tables);
-    tables.sort();
-    for (const QString &t : std::as_const(tables)) {
-        const QSqlRecord rec = db.record(t);
-        QStringList columns;
-        for (int i = 0; i < rec.count(); ++i)
-            columns << rec.fieldName(i);
+    const QStringList tables = sqldialect::tables(db);
+    for (const QString &t : tables) {
+        const QStringList columns = sqldialect::columnNames(db, t);
         lines << QStringLiteral("table %1 (%2)").arg(t, columns.join(','));
         QSqlQuery q(db);
         q.exec(QStringLiteral("SELECT * FROM %1").arg(TemplateStore::quoteIdentifier(t)));
         QStringList rows;
         while (q.next()) {
             QStringList values;
-            for (int i = 0; i < rec.count(); ++i)
+            for (int i = 0; i < columns.size(); ++i)
                 values << (q.value(i).isNull() ? QStringLiteral("<null>") : q.value(i).toString());
             rows << t + ": " + values.join('|');
         }
@@ -49,10 +46,7 @@ QStringList snapshot(QSqlDatabase db)
 bool exec(QSqlDatabase db, const QString &sql, const QVariantList &values = {})
 {
     QSqlQuery q(db);
-    q.prepare(sql);
-    for (const QVariant &v : values)
-        q.addBindValue(v);
-    if (!q.exec()) {
+    if (!sql::run(q, sql, values)) {
         qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
         return false;
     }
@@ -115,6 +109,20 @@ class TestTemplateManager : public QObject {
         bg.image = pngBytes();
         bg.offsetX = 120;
         QVERIFY(FormBackgroundStore(m_state.DbConnection).save(ref.table(), bg).ok());
+    }
+
+    // The database refuses a change ("UPDATE BillList") with "disk full".
+    bool refuse(const QString &change) const
+    {
+        const QString event = change.section(QLatin1Char(' '), 0, 0);
+        const QString table = TemplateStore::quoteIdentifier(change.section(QLatin1Char(' '), 1));
+        if (!testbackend::onServer())
+            return exec(db(), QStringLiteral("CREATE TRIGGER stop BEFORE %1 ON %2 "
+                                             "BEGIN SELECT RAISE(ABORT, 'disk full'); END").arg(event, table));
+        return exec(db(), QStringLiteral("CREATE FUNCTION stop() RETURNS trigger LANGUAGE plpgsql AS "
+                                         "$$BEGIN RAISE EXCEPTION 'disk full'; END$$"))
+            && exec(db(), QStringLiteral("CREATE TRIGGER stop BEFORE %1 ON %2 FOR EACH ROW EXECUTE FUNCTION stop()")
+                              .arg(event, table));
     }
 
 private slots:
@@ -343,19 +351,13 @@ private slots:
     void failureMidwayChangesNothing_data()
     {
         QTest::addColumn<QString>("operation");
-        QTest::addColumn<QString>("trigger");
-        const QString descriptions = "CREATE TRIGGER stop BEFORE UPDATE ON \"ColumnDescriptions\" "
-                                     "BEGIN SELECT RAISE(ABORT, 'disk full'); END";
-        const QString background = "CREATE TRIGGER stop BEFORE UPDATE ON \"FormBackground\" "
-                                   "BEGIN SELECT RAISE(ABORT, 'disk full'); END";
-        const QString bills = "CREATE TRIGGER stop BEFORE UPDATE ON \"BillList\" "
-                              "BEGIN SELECT RAISE(ABORT, 'disk full'); END";
-        const QString classes = "CREATE TRIGGER stop BEFORE UPDATE ON \"ClassList\" "
-                                "BEGIN SELECT RAISE(ABORT, 'disk full'); END";
-        const QString billInsert = "CREATE TRIGGER stop BEFORE INSERT ON \"BillList\" "
-                                   "BEGIN SELECT RAISE(ABORT, 'disk full'); END";
-        const QString billDelete = "CREATE TRIGGER stop BEFORE DELETE ON \"BillList\" "
-                                   "BEGIN SELECT RAISE(ABORT, 'disk full'); END";
+        QTest::addColumn<QString>("trigger"); // "EVENT TABLE": the change that is refused
+        const QString descriptions = "UPDATE ColumnDescriptions";
+        const QString background = "UPDATE FormBackground";
+        const QString bills = "UPDATE BillList";
+        const QString classes = "UPDATE ClassList";
+        const QString billInsert = "INSERT BillList";
+        const QString billDelete = "DELETE BillList";
         QTest::newRow("rename template, descriptions") << "rename template" << descriptions;
         QTest::newRow("rename template, scan") << "rename template" << background;
         QTest::newRow("rename template, list") << "rename template" << bills;
@@ -374,7 +376,7 @@ private slots:
         const TemplateManager m = manager();
         markPrinted(Cheque);
         addBackground(Cheque);
-        QVERIFY(exec(db(), trigger));
+        QVERIFY(refuse(trigger));
         const QStringList before = snapshot(db());
         TemplateContent content;
         QVERIFY(m.readContent(Cheque, content).ok());
@@ -398,7 +400,10 @@ private slots:
         QVERIFY2(s.message.contains("disk full"), qPrintable(s.message));
         QCOMPARE(snapshot(db()), before);
         // The store works on afterwards.
-        QVERIFY(exec(db(), "DROP TRIGGER stop"));
+        QVERIFY(exec(db(), testbackend::onServer()
+                               ? QStringLiteral("DROP TRIGGER stop ON %1")
+                                     .arg(TemplateStore::quoteIdentifier(trigger.section(QLatin1Char(' '), 1)))
+                               : QStringLiteral("DROP TRIGGER stop")));
         QVERIFY(m.createClass(QStringLiteral("之后")).ok());
     }
 
@@ -498,11 +503,7 @@ private slots:
         for (const TemplateRecord &f : std::as_const(original.fields))
             if (f.kind() >= KindCheck)
                 expected << f.key;
-        const QSqlRecord rec = db().record(as.historyTable());
-        QStringList columns;
-        for (int i = 0; i < rec.count(); ++i)
-            columns << rec.fieldName(i);
-        QCOMPARE(columns, expected);
+        QCOMPARE(sqldialect::columnNames(db(), as.historyTable()), expected);
         for (const TemplateRecord &f : std::as_const(original.fields))
             if (f.kind() >= KindCheck)
                 QCOMPARE(TemplateStore(m_state.DbConnection).columnDescription(as.historyTable(), f.key), f.name());

@@ -69,7 +69,7 @@ private Q_SLOTS:
         OPEN_FRESH_STORE(m_state, m_dir, ++m_count);
         const TemplateStore store = this->store();
         createTemplateTable(store, QStringLiteral("T"));
-        exec(store, "INSERT INTO T VALUES ('00307000','名称',0,'a'),('00307000','左',1,NULL),"
+        exec(store, "INSERT INTO \"T\" VALUES ('00307000','名称',0,'a'),('00307000','左',1,NULL),"
                     "('00708002','名称',0,'b'),('00708002','来源',12,' 00307000 '),"
                     "('00708002','合计',26,'00999999'),('00906000','左',1,'no key-0 row')");
         FieldRegistry reg;
@@ -154,9 +154,17 @@ private Q_SLOTS:
         FieldRegistry reg;
         QVERIFY(store.ReadTemplate(DefaultTable, reg).ok());
         // The database refuses one row in the middle of the save.
-        exec(store, QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON %1 WHEN NEW.\"cValue\"='BOOM' "
-                                   "BEGIN SELECT RAISE(ABORT, 'refused'); END")
-                        .arg(TemplateStore::quoteIdentifier(DefaultTable)));
+        if (testbackend::onServer()) {
+            exec(store, QStringLiteral("CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS "
+                                       "$$BEGIN IF NEW.\"cValue\" = 'BOOM' THEN RAISE EXCEPTION 'refused'; END IF; "
+                                       "RETURN NEW; END$$"));
+            exec(store, QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON %1 FOR EACH ROW EXECUTE FUNCTION refuse()")
+                            .arg(TemplateStore::quoteIdentifier(DefaultTable)));
+        } else {
+            exec(store, QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON %1 WHEN NEW.\"cValue\"='BOOM' "
+                                       "BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                            .arg(TemplateStore::quoteIdentifier(DefaultTable)));
+        }
         reg.RegistryCtl(reg.keyOf(3), {{0, QString(), QStringLiteral("BOOM")}}, 0, FieldRegistry::Update);
         const StoreStatus s = store.WriteTemplate(DefaultTable, reg);
         QVERIFY(!s.ok());
@@ -192,7 +200,7 @@ private Q_SLOTS:
         const TemplateStore store = this->store();
         QString decl = columns;
         decl.replace(QLatin1String("\","), QLatin1String("\" VARCHAR(20),"));
-        exec(store, QStringLiteral("CREATE TABLE H_T (%1 VARCHAR(20))").arg(decl));
+        exec(store, QStringLiteral("CREATE TABLE \"H_T\" (%1 VARCHAR(20))").arg(decl));
         QStringList names;
         QVERIFY(store.ListHistoryColumns(QStringLiteral("H_T"), names).ok());
         QCOMPARE(names, listed);
@@ -203,7 +211,7 @@ private Q_SLOTS:
     {
         OPEN_FRESH_STORE(m_state, m_dir, ++m_count);
         const TemplateStore store = this->store();
-        exec(store, "INSERT INTO LanguageSet VALUES ('grp',2,'c',NULL),('grp',0,'a','x'),('grp',1,NULL,'y')");
+        exec(store, "INSERT INTO \"LanguageSet\" VALUES ('grp',2,'c',NULL),('grp',0,'a','x'),('grp',1,NULL,'y')");
         int n = 0;
         QVERIFY(store.countLanguageGroup(QStringLiteral("grp"), n).ok());
         QCOMPARE(n, 3);
