@@ -245,7 +245,7 @@ static void openServer(AppState &state, const QString &name, const QString &url,
     if (!a->password.isEmpty())
         db.setPassword(a->password);
     db.setDatabaseName(a->database);
-    db.setConnectOptions(QStringLiteral("connect_timeout=10;application_name=billprint"));
+    db.setConnectOptions(QStringLiteral("connect_timeout=10;application_name=billprint;options='-cclient_min_messages=warning'"));
     state.DbConnection = name;
     if (!db.open()) {
         state.DatabaseError = serverReason(db.lastError().text(), *a);
