@@ -1,5 +1,6 @@
 // billprint db copy --from PATH.db --to postgresql://...: moves a desk's
 // store onto the office's server (or into a new file) and checks the copy.
+#include "core/calibration.h"
 #include "core/database.h"
 #include "core/storecopy.h"
 #include "commandline.h"
@@ -131,6 +132,9 @@ int copyStore(const Options &o)
         return cannot(QStringLiteral("复制后的数据库无法使用：%1").arg(target.DatabaseError));
     int templates = 0;
     QStringList differ = countDifferences(copied, target);
+    // The file's calibrations are those of the desk that moves it.
+    if (Status s = CalibrationStore(target.DbConnection).claimUnassigned(); !s)
+        differ << s.message;
     differ += fillDifferences(source, target, templates);
     if (!differ.isEmpty())
         return cannot(QStringLiteral("复制后的校验发现不同：\n%1").arg(differ.join(QLatin1Char('\n'))));

@@ -1,11 +1,13 @@
 #include "core/calibration.h"
 #include "core/sqlhelpers.h"
+#include "core/sqldialect.h"
 #include "core/units.h"
 #include "core/billrenderer.h"
 #include <QLoggingCategory>
 #include <QPainter>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSysInfo>
 #include <QVariant>
 #include <cmath>
 
@@ -69,6 +71,12 @@ QString pdfPrinterName()
 QString tableName()
 {
     return QStringLiteral("PrinterCalibration");
+}
+
+QString workstationName()
+{
+    const QString given = qEnvironmentVariable("BILLPRINT_WORKSTATION");
+    return given.isEmpty() ? QSysInfo::machineHostName() : given;
 }
 
 std::optional<PrinterCalibration> compute(const QString &printerName, const CalibrationPage &page,
@@ -199,20 +207,37 @@ StoreStatus failed(const QSqlQuery &q, const QString &what) { return sql::failur
 
 QString table() { return TemplateStore::quoteIdentifier(calibration::tableName()); }
 
+// Rows of one printer at one workstation (Null counts as "").
+const char *const OneRow = "\"printerName\"=? AND COALESCE(\"workstation\", '')=?";
+
 } // namespace
 
 CalibrationStore::CalibrationStore(const QString &connectionName) : m_store(connectionName) {}
 
+QString CalibrationStore::workstation() const
+{
+    // An empty text, not Null, so that it compares equal.
+    return sqldialect::isServer(m_store.database()) ? calibration::workstationName() : QStringLiteral("");
+}
+
+bool CalibrationStore::hasWorkstationColumn() const
+{
+    return sqldialect::columnNames(m_store.database(), calibration::tableName()).contains(QLatin1String("workstation"));
+}
+
 StoreStatus CalibrationStore::ensureTable() const
 {
-    if (m_store.tableExists(calibration::tableName()))
-        return {};
     QSqlQuery q(m_store.database());
-    if (!run(q, QStringLiteral("CREATE TABLE %1 (\"printerName\" VARCHAR(255), \"offsetX\" DOUBLE PRECISION, "
-                               "\"offsetY\" DOUBLE PRECISION, \"scaleX\" DOUBLE PRECISION, "
-                               "\"scaleY\" DOUBLE PRECISION)")
-                    .arg(table())))
-        return failed(q, QStringLiteral("creating the calibration table"));
+    if (!m_store.tableExists(calibration::tableName())) {
+        if (!run(q, QStringLiteral("CREATE TABLE %1 (\"printerName\" VARCHAR(255), \"offsetX\" DOUBLE PRECISION, "
+                                   "\"offsetY\" DOUBLE PRECISION, \"scaleX\" DOUBLE PRECISION, "
+                                   "\"scaleY\" DOUBLE PRECISION, \"workstation\" VARCHAR(255))")
+                        .arg(table())))
+            return failed(q, QStringLiteral("creating the calibration table"));
+    } else if (!hasWorkstationColumn()) {
+        if (!run(q, QStringLiteral("ALTER TABLE %1 ADD COLUMN \"workstation\" VARCHAR(255)").arg(table())))
+            return failed(q, QStringLiteral("adding the workstation to the calibration table"));
+    }
     return {};
 }
 
@@ -224,10 +249,12 @@ StoreStatus CalibrationStore::load(const QString &printerName, std::optional<Pri
     if (!m_store.tableExists(calibration::tableName()))
         return {};
     QSqlQuery q(m_store.database());
-    if (!run(q,
-             QStringLiteral("SELECT \"offsetX\",\"offsetY\",\"scaleX\",\"scaleY\" FROM %1 WHERE \"printerName\"=?")
-                 .arg(table()),
-             {printerName}))
+    const bool perStation = hasWorkstationColumn();
+    if (!perStation && !workstation().isEmpty())
+        return {}; // no workstation has calibrated on this server yet
+    const QString select = QStringLiteral("SELECT \"offsetX\",\"offsetY\",\"scaleX\",\"scaleY\" FROM %1 WHERE %2")
+                               .arg(table(), perStation ? QLatin1String(OneRow) : QLatin1String("\"printerName\"=?"));
+    if (!run(q, select, perStation ? QVariantList{printerName, workstation()} : QVariantList{printerName}))
         return failed(q, QStringLiteral("reading the calibration of %1").arg(printerName));
     if (q.next()) {
         PrinterCalibration c;
@@ -251,11 +278,25 @@ StoreStatus CalibrationStore::save(const PrinterCalibration &c) const
         return StoreStatus::failure(QStringLiteral("a scale must be above 0 %"));
     if (StoreStatus s = ensureTable(); !s)
         return s;
-    return sql::replaceRow(m_store.database(), calibration::tableName(),
-                           {QStringLiteral("printerName"), QStringLiteral("offsetX"), QStringLiteral("offsetY"),
-                            QStringLiteral("scaleX"), QStringLiteral("scaleY")},
-                           {c.printerName, c.offsetX, c.offsetY, c.scaleX, c.scaleY},
-                           QStringLiteral("writing the calibration of %1").arg(c.printerName));
+    QSqlDatabase db = m_store.database();
+    const QString what = QStringLiteral("writing the calibration of %1").arg(c.printerName);
+    if (!db.transaction())
+        return StoreStatus::failure(QStringLiteral("%1: %2").arg(what, db.lastError().text()));
+    QSqlQuery q(db);
+    const bool done =
+        run(q, QStringLiteral("DELETE FROM %1 WHERE %2").arg(table(), QLatin1String(OneRow)),
+            {c.printerName, workstation()})
+        && run(q, QStringLiteral("INSERT INTO %1 (\"printerName\",\"offsetX\",\"offsetY\",\"scaleX\",\"scaleY\","
+                                 "\"workstation\") VALUES (?,?,?,?,?,?)").arg(table()),
+               {c.printerName, c.offsetX, c.offsetY, c.scaleX, c.scaleY, workstation()});
+    if (!done || !db.commit()) {
+        const StoreStatus s = done ? StoreStatus::failure(QStringLiteral("%1: %2").arg(what, db.lastError().text()))
+                                   : failed(q, what);
+        q.finish();
+        db.rollback();
+        return s;
+    }
+    return {};
 }
 
 StoreStatus CalibrationStore::remove(const QString &printerName) const
@@ -265,8 +306,26 @@ StoreStatus CalibrationStore::remove(const QString &printerName) const
     if (!m_store.tableExists(calibration::tableName()))
         return {};
     QSqlQuery q(m_store.database());
-    if (!run(q, QStringLiteral("DELETE FROM %1 WHERE \"printerName\"=?").arg(table()), {printerName}))
+    const bool perStation = hasWorkstationColumn();
+    if (!perStation && !workstation().isEmpty())
+        return {};
+    if (!run(q, QStringLiteral("DELETE FROM %1 WHERE %2")
+                    .arg(table(), perStation ? QLatin1String(OneRow) : QLatin1String("\"printerName\"=?")),
+             perStation ? QVariantList{printerName, workstation()} : QVariantList{printerName}))
         return failed(q, QStringLiteral("removing the calibration of %1").arg(printerName));
+    return {};
+}
+
+StoreStatus CalibrationStore::claimUnassigned() const
+{
+    if (workstation().isEmpty() || !m_store.tableExists(calibration::tableName()))
+        return {};
+    if (StoreStatus s = ensureTable(); !s)
+        return s;
+    QSqlQuery q(m_store.database());
+    if (!run(q, QStringLiteral("UPDATE %1 SET \"workstation\"=? WHERE COALESCE(\"workstation\", '')=''").arg(table()),
+             {workstation()}))
+        return failed(q, QStringLiteral("taking over the calibrations"));
     return {};
 }
 

@@ -69,13 +69,20 @@ std::optional<PrinterCalibration> compute(const QString &printerName, const Cali
 // Paints the page onto a painter whose coordinates are twips.
 void paintPage(QPainter &painter, const CalibrationPage &page);
 
+// The workstation whose calibrations a shared server store reads and writes:
+// BILLPRINT_WORKSTATION when set, else the machine's host name.
+QString workstationName();
+
 // The printer choice that prints into a PDF file; it has a calibration of
 // its own like any printer.
 QString pdfPrinterName();
 
 } // namespace calibration
 
-// The calibrations of the database, on the template store's connection.
+// The calibrations of the database, on the template store's connection. On
+// a server, shared by the office, each workstation keeps its own (the
+// "workstation" column); in a file, which one desk uses, the column is
+// empty.
 class CalibrationStore {
 public:
     explicit CalibrationStore(const QString &connectionName);
@@ -91,8 +98,17 @@ public:
     // identity when there is none or it cannot be read.
     PrinterCalibration inForce(const QString &printerName) const;
 
+    // On a server: the calibrations that belong to no workstation (those of
+    // a desk's file copied onto it) become this workstation's.
+    StoreStatus claimUnassigned() const;
+
 private:
     StoreStatus ensureTable() const;
+    // The workstation rows belong to: this one on a server, "" in a file.
+    QString workstation() const;
+    // True when the table has the workstation column (tables made by
+    // earlier versions gain it on the first save).
+    bool hasWorkstationColumn() const;
 
     TemplateStore m_store;
 };

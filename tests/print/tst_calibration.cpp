@@ -1,6 +1,7 @@
 // Printer calibration: the correction computed from what the ruler shows,
 // its storage, the calibration page at true size, and a calibrated PDF in
 // which the printed text moves by exactly the stored offset and scale.
+#include "../core/testbackend.h"
 #include "core/appstate.h"
 #include "core/database.h"
 #include "core/units.h"
@@ -81,6 +82,7 @@ private slots:
     void pageForBill_data();
     void pageForBill();
     void storeRoundTrip();
+    void calibrationsPerWorkstation();
     void calibrationPageAtTrueSize();
     void calibratedPdfMoves_data();
     void calibratedPdfMoves();
@@ -95,6 +97,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<AppState> m_state;
+    int m_count = 0;
     QTemporaryDir m_files; // kept over all rows: the file dialog opens where the last one was
 };
 
@@ -102,7 +105,14 @@ void TestCalibration::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     m_state = std::make_unique<AppState>();
-    StartUp(*m_state, m_dir->filePath(QStringLiteral("DB/BillDB.db")), m_dir->path());
+    QString where = m_dir->filePath(QStringLiteral("DB/BillDB.db"));
+    if (testbackend::onServer()) {
+        QString why;
+        where = testbackend::newServerDatabase(QString::number(++m_count), &why);
+        if (where.isEmpty())
+            QSKIP(qPrintable(why));
+    }
+    StartUp(*m_state, where, m_dir->path());
     QVERIFY2(m_state->DatabaseError.isEmpty(), qPrintable(m_state->DatabaseError));
 }
 
@@ -212,6 +222,28 @@ void TestCalibration::storeRoundTrip()
     QVERIFY(store.remove(odd).ok());
     QVERIFY(store.inForce(odd).isIdentity());
     QCOMPARE(store.inForce(PrinterSettings::PdfChoice()).offsetX, -3.0);
+}
+
+// Two workstations printing through one server each keep their own
+// calibration of the same printer; a file is one desk's, whoever opens it.
+void TestCalibration::calibrationsPerWorkstation()
+{
+    const CalibrationStore store(m_state->DbConnection);
+    const QString printer = PrinterSettings::PdfChoice();
+    qputenv("BILLPRINT_WORKSTATION", "柜台1");
+    QVERIFY(store.save({printer, 1.5, 0, 100, 100}).ok());
+    qputenv("BILLPRINT_WORKSTATION", "柜台2");
+    const double second = testbackend::onServer() ? 0.0 : 1.5;
+    QCOMPARE(store.inForce(printer).offsetX, second);
+    QVERIFY(store.save({printer, -2.0, 0, 100, 100}).ok());
+    QVERIFY(store.remove(QStringLiteral("other printer")).ok());
+    qputenv("BILLPRINT_WORKSTATION", "柜台1");
+    QCOMPARE(store.inForce(printer).offsetX, testbackend::onServer() ? 1.5 : -2.0);
+    QVERIFY(store.remove(printer).ok());
+    QVERIFY(store.inForce(printer).isIdentity());
+    qputenv("BILLPRINT_WORKSTATION", "柜台2");
+    QCOMPARE(store.inForce(printer).offsetX, testbackend::onServer() ? -2.0 : 0.0);
+    qunsetenv("BILLPRINT_WORKSTATION");
 }
 
 void TestCalibration::calibrationPageAtTrueSize()
