@@ -114,5 +114,6 @@ inline QString freshLocation(const QTemporaryDir &dir, int n, QString *why)
                 QSKIP(qPrintable(why_));                                                          \
             QFAIL(qPrintable(why_));                                                              \
         }                                                                                         \
+        state.DatabasePath = where_;                                                              \
         QCOMPARE(OpenDatabase(state, where_), 0);                                                 \
     } while (false)

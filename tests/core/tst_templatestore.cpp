@@ -172,6 +172,34 @@ private Q_SLOTS:
         QCOMPARE(rowsOf(store, DefaultTable), before);
     }
 
+    // The connection to the server breaks in the middle of a save: the
+    // server drops the unfinished save, the old template stays, and the
+    // save says it failed.
+    void lostConnectionKeepsTemplate()
+    {
+        if (!testbackend::onServer())
+            QSKIP("a file has no connection to lose");
+        OPEN_FRESH_STORE(m_state, m_dir, ++m_count);
+        const QString location = m_state.DatabasePath;
+        {
+            const TemplateStore store = this->store();
+            const QStringList before = rowsOf(store, DefaultTable);
+            FieldRegistry reg;
+            QVERIFY(store.ReadTemplate(DefaultTable, reg).ok());
+            exec(store, QStringLiteral("CREATE FUNCTION cut() RETURNS trigger LANGUAGE plpgsql AS "
+                                       "$$BEGIN IF NEW.\"cValue\" = 'BOOM' THEN "
+                                       "PERFORM pg_terminate_backend(pg_backend_pid()); END IF; RETURN NEW; END$$"));
+            exec(store, QStringLiteral("CREATE TRIGGER cut BEFORE INSERT ON %1 FOR EACH ROW EXECUTE FUNCTION cut()")
+                            .arg(TemplateStore::quoteIdentifier(DefaultTable)));
+            reg.RegistryCtl(reg.keyOf(3), {{0, QString(), QStringLiteral("BOOM")}}, 0, FieldRegistry::Update);
+            const StoreStatus s = store.WriteTemplate(DefaultTable, reg);
+            QVERIFY(!s.ok());
+            QVERIFY(!s.message.isEmpty());
+            QCOMPARE(OpenDatabase(m_state, location), 0); // the clerk starts again
+            QCOMPARE(rowsOf(this->store(), DefaultTable), before);
+        }
+    }
+
     void missingTableFails()
     {
         OPEN_FRESH_STORE(m_state, m_dir, ++m_count);
