@@ -149,10 +149,23 @@ StoreStatus todaysDateItem(QSqlDatabase &db)
     return addMenuItem(db, QStringLiteral("mSetupSub"), QStringLiteral("打开票据时填入今天的日期"));
 }
 
-// The setup menu gains the choice of the store (file or server); found by
-// its caption, so it may stand anywhere in the menu.
+// The setup menu gains the choice of the store (file or server); as with
+// the other items, only a setup menu as delivered changes.
 StoreStatus storeMenuItem(QSqlDatabase &db)
 {
+    QSqlQuery q(db);
+    if (!sql::run(q, QStringLiteral("SELECT \"LType\", \"LCaptionCHJ\" FROM \"LanguageSet\" WHERE \"LName\"=? "
+                                    "ORDER BY \"LType\""), {QStringLiteral("mSetupSub")}))
+        return StoreStatus::failure(q.lastError().text());
+    QList<QPair<int, QString>> rows;
+    while (q.next())
+        rows.append({q.value(0).toInt(), q.value(1).toString()});
+    q.finish();
+    const QList<QPair<int, QString>> delivered{{0, QStringLiteral("打印机校准...")},
+                                               {1, QStringLiteral("批量打印...")},
+                                               {2, QStringLiteral("打开票据时填入今天的日期")}};
+    if (rows != delivered)
+        return {};
     return addMenuItem(db, QStringLiteral("mSetupSub"), QStringLiteral("数据库服务器..."));
 }
 

@@ -117,6 +117,11 @@ StoreStatus TemplateStore::WriteTemplate(const QString &table, const FieldRegist
 {
     if (!isOpen())
         return StoreStatus::failure(QStringLiteral("the database is not open"));
+    // On a shared server another workstation may have renamed or deleted
+    // the template since it was opened here.
+    if (!tableExists(table))
+        return StoreStatus::failure(
+            QStringLiteral("模板“%1”已不在数据库中（可能已被另一台电脑重命名或删除），没有保存").arg(table), 3);
     QSqlDatabase db = database();
     if (!db.transaction())
         return StoreStatus::failure(QStringLiteral("could not start saving %1: %2").arg(table, db.lastError().text()));

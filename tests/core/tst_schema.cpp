@@ -78,7 +78,8 @@ private slots:
                                    "9 导出模板... 是", "10 导入模板... 是", "11 - 是", "12 批量打印... 是"};
         QCOMPARE(popupRows(m_state), expected);
         QCOMPARE(menuRows(m_state, "mSetupSub"),
-                 (QStringList{"0 打印机校准... 是", "1 批量打印... 是", "2 打开票据时填入今天的日期 是"}));
+                 (QStringList{"0 打印机校准... 是", "1 批量打印... 是", "2 打开票据时填入今天的日期 是",
+                              "3 数据库服务器... 是"}));
     }
 
     void previousVersionGainsThemOnce()
@@ -104,12 +105,12 @@ private slots:
         const QString clear = "DELETE FROM \"LanguageSet\" WHERE \"LName\"='mSetupSub'";
         QTest::newRow("calibration only") << QString(clear + " AND \"LType\">0")
                                           << QStringList{"0 打印机校准... 是", "1 批量打印... 是",
-                                                         "2 打开票据时填入今天的日期 是"};
+                                                         "2 打开票据时填入今天的日期 是", "3 数据库服务器... 是"};
         QTest::newRow("empty") << clear << QStringList{};
         QTest::newRow("laid out otherwise") << QString("UPDATE \"LanguageSet\" SET \"LCaptionCHJ\"='导出' "
                                                        "WHERE \"LName\"='mSetupSub' AND \"LType\"=1")
                                             << QStringList{"0 打印机校准... 是", "1 导出 是",
-                                                           "2 打开票据时填入今天的日期 是"};
+                                                           "2 打开票据时填入今天的日期 是", "3 数据库服务器... 是"};
     }
     void setupMenuGainsBatchPrinting()
     {

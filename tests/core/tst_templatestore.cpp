@@ -200,6 +200,20 @@ private Q_SLOTS:
         }
     }
 
+    void savingARemovedTemplateSaysSo()
+    {
+        OPEN_FRESH_STORE(m_state, m_dir, ++m_count);
+        const TemplateStore store = this->store();
+        FieldRegistry reg;
+        QVERIFY(store.ReadTemplate(DefaultTable, reg).ok());
+        // Another workstation renames the template meanwhile.
+        exec(store, QStringLiteral("ALTER TABLE %1 RENAME TO \"通用票据_改名\"").arg(TemplateStore::quoteIdentifier(DefaultTable)));
+        const StoreStatus s = store.WriteTemplate(DefaultTable, reg);
+        QVERIFY(!s.ok());
+        QVERIFY2(s.message.contains(QStringLiteral("已不在数据库中")), qPrintable(s.message));
+        QVERIFY(!store.tableExists(DefaultTable));
+    }
+
     void missingTableFails()
     {
         OPEN_FRESH_STORE(m_state, m_dir, ++m_count);
