@@ -1,3 +1,5 @@
+#include "app/remembered.h"
+#include "app/translations.h"
 #include "core/database.h"
 #include "commandline.h"
 #include "print/calibrationdialog.h"
@@ -51,6 +53,8 @@ int runWindow(int argc, char *argv[], const QString &dbPath)
 {
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("billprint"), QIcon(QStringLiteral(":/icons/billprint.png"))));
+    translations::installQtChinese();
+    remembered::setEnabled(true);
     AppState state;
     StartUp(state, dbPath, QCoreApplication::applicationDirPath());
     auto *window = new MDIMain(state);
