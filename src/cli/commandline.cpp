@@ -78,7 +78,7 @@ int startWindow(int argc, char *argv[], const QStringList &args)
 {
     QCommandLineParser parser;
     const QCommandLineOption db(QStringLiteral("db"), QString(), QStringLiteral("PATH"));
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")});
+    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
     parser.addOption(db);
     parser.addOption(version);
     QString why;

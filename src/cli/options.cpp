@@ -29,17 +29,23 @@ QStringList optionsFirst(const QStringList &args, const QStringList &withValue)
     return QStringList{QStringLiteral("billprint")} + options + QStringList{QStringLiteral("--")} + words;
 }
 
+// An option that takes a value given last, without one: the parser would
+// take the "--" put after the options as its value.
+QString missingValue(const QStringList &args, const QStringList &withValue)
+{
+    if (args.isEmpty() || !args.last().startsWith(QLatin1String("--")))
+        return {};
+    const QString name = args.last().mid(2);
+    return withValue.contains(name) ? QStringLiteral("option --%1 needs a value").arg(name) : QString();
+}
+
 QString errorOf(const QCommandLineParser &parser, const QStringList &args, const QStringList &withValue)
 {
     if (!parser.unknownOptionNames().isEmpty())
         return QStringLiteral("unknown option --%1").arg(parser.unknownOptionNames().first());
     for (const QString &a : args) {
         const QString name = a.mid(2).section(QLatin1Char('='), 0, 0);
-        if (!a.startsWith(QLatin1String("--")))
-            continue;
-        if (withValue.contains(name) && a == args.last() && !a.contains(QLatin1Char('=')))
-            return QStringLiteral("option --%1 needs a value").arg(name);
-        if (!withValue.contains(name) && a.contains(QLatin1Char('=')))
+        if (a.startsWith(QLatin1String("--")) && !withValue.contains(name) && a.contains(QLatin1Char('=')))
             return QStringLiteral("option --%1 takes no value").arg(name);
     }
     return parser.errorText();
@@ -56,6 +62,9 @@ Options parseOptions(const QStringList &args, const QStringList &withValue, cons
     for (const QString &name : flags)
         parser.addOption(QCommandLineOption(name));
     Options o;
+    o.error = missingValue(args, withValue);
+    if (!o.error.isEmpty())
+        return o;
     if (!parser.parse(optionsFirst(args, withValue))) {
         o.error = errorOf(parser, args, withValue);
         return o;
