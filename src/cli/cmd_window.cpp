@@ -1,5 +1,6 @@
 #include "app/remembered.h"
 #include "app/translations.h"
+#include "app/uitext.h"
 #include "core/database.h"
 #include "commandline.h"
 #include "print/calibrationdialog.h"
@@ -63,7 +64,9 @@ int runWindow(int argc, char *argv[], const QString &dbPath)
     window->show();
     if (!state.DatabaseError.isEmpty())
         QMessageBox::warning(window, QStringLiteral("注意"),
-                             QStringLiteral("无法打开数据库：%1\n%2").arg(state.DatabasePath, state.DatabaseError));
+                             uitext::failure(QStringLiteral("无法打开数据库“%1”，模板和票据都不能使用。")
+                                                 .arg(state.DatabasePath),
+                                             state.DatabaseError));
     // For start-up measurements: quit as soon as the window has been shown.
     if (qEnvironmentVariableIsSet("BILLPRINT_QUIT_WHEN_SHOWN"))
         QTimer::singleShot(0, &app, &QCoreApplication::quit);
