@@ -25,9 +25,8 @@ set(CPACK_PACKAGE_VENDOR "The billprint developers")
 set(CPACK_PACKAGE_CONTACT "billprint developers <billprint@example.com>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION}.0)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "fill in and print bank bills on pre-printed paper")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Fills in bank bills and vouchers (cheques, deposit slips, remittance forms)\n"
-    "and prints only what was typed, at the positions of the pre-printed form.")
+set(CPACK_PACKAGE_DESCRIPTION "Fills in bank bills and vouchers (cheques, deposit slips, remittance forms) \
+and prints only what was typed, at the positions of the pre-printed form.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
