@@ -33,9 +33,10 @@ QStringList optionsFirst(const QStringList &args, const QStringList &withValue)
 // take the "--" put after the options as its value.
 QString missingValue(const QStringList &args, const QStringList &withValue)
 {
-    if (args.isEmpty() || !args.last().startsWith(QLatin1String("--")))
+    const QStringList options = args.mid(0, args.indexOf(QStringLiteral("--")));
+    if (options.isEmpty() || !options.last().startsWith(QLatin1String("--")))
         return {};
-    const QString name = args.last().mid(2);
+    const QString name = options.last().mid(2);
     return withValue.contains(name) ? QStringLiteral("option --%1 needs a value").arg(name) : QString();
 }
 
