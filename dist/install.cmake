@@ -12,7 +12,13 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/help DESTINATION ${CMAKE_INSTALL_DATA
 install(FILES ${CMAKE_SOURCE_DIR}/data/default.sql DESTINATION ${CMAKE_INSTALL_DATADIR}/billprint)
 install(FILES ${_dist}/${BILLPRINT_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${_dist}/${BILLPRINT_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES ${_dist}/billprint.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# Manual pages are installed compressed, as Debian has them.
+set(_man ${CMAKE_BINARY_DIR}/billprint.1.gz)
+add_custom_command(OUTPUT ${_man}
+                   COMMAND sh -c "gzip -9nc '${_dist}/billprint.1' > '${_man}'"
+                   DEPENDS ${_dist}/billprint.1 VERBATIM)
+add_custom_target(manpage ALL DEPENDS ${_man})
+install(FILES ${_man} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 foreach(_size 16 22 24 32 48 64 128 256)
   install(FILES ${_dist}/icons/${_size}x${_size}/billprint.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${_size}x${_size}/apps)

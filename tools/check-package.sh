@@ -39,7 +39,7 @@ dpkg-deb -x "$deb" "$tmp/root"
 usr="$tmp/root/usr"
 for f in bin/billprint share/billprint/default.sql share/billprint/help/index.html \
          share/applications/$app_id.desktop share/metainfo/$app_id.metainfo.xml \
-         share/man/man1/billprint.1 share/icons/hicolor/scalable/apps/billprint.svg; do
+         share/man/man1/billprint.1.gz share/icons/hicolor/scalable/apps/billprint.svg; do
     [ -e "$usr/$f" ] || bad "the package lacks /usr/$f"
 done
 for s in 16 22 24 32 48 64 128 256; do
@@ -64,7 +64,7 @@ else
     bad "appstreamcli is missing (appstream)"
 fi
 if command -v man >/dev/null; then
-    out=$(LC_ALL=C.UTF-8 man --warnings -l "$usr/share/man/man1/billprint.1" 2>&1 >/dev/null)
+    out=$(LC_ALL=C.UTF-8 man --warnings -l "$usr/share/man/man1/billprint.1.gz" 2>&1 >/dev/null)
     [ -z "$out" ] || bad "the manual page has warnings: $out"
 fi
 
