@@ -11,6 +11,8 @@ packages=(
   libbenchmark-dev libicu-dev
   cups printer-driver-cups-pdf
   postgresql libqt6sql6-psql
+  qt6-translations-l10n
+  dpkg-dev desktop-file-utils appstream man-db
 )
 missing=()
 for p in "${packages[@]}"; do
