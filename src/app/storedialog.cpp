@@ -1,4 +1,5 @@
 #include "app/storedialog.h"
+#include "app/remembered.h"
 #include "core/database.h"
 
 #include <QCheckBox>
@@ -8,7 +9,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSettings>
 #include <QSpinBox>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -19,12 +19,12 @@ static const char *const Key = "store/server";
 
 QString remembered()
 {
-    return QSettings().value(QLatin1String(Key)).toString();
+    return remembered::value(QLatin1String(Key)).toString();
 }
 
 void remember(const QString &url)
 {
-    QSettings().setValue(QLatin1String(Key), url);
+    remembered::setValue(QLatin1String(Key), url.isEmpty() ? QVariant() : QVariant(url));
 }
 
 QString startLocation(const QString &dbArgument)

@@ -1,7 +1,7 @@
 #pragma once
 // Choosing where the templates and registers live: the local file, or the
-// office's PostgreSQL server. The choice is kept per user (QSettings) and
-// used at the next start when no --db is given.
+// office's PostgreSQL server. The choice is kept per user with what the
+// program remembers, and used at the next start when no --db is given.
 #include <QDialog>
 #include <QString>
 

@@ -1,6 +1,7 @@
 // Choosing the store in the setup menu's dialog, and the offer of the local
 // file when the server cannot be reached at start-up, driven as a clerk
 // clicks and types.
+#include "app/remembered.h"
 #include "app/storedialog.h"
 #include "core/database.h"
 #include "../core/testbackend.h"
@@ -65,6 +66,7 @@ private slots:
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_home.filePath(QStringLiteral("config")));
         QCoreApplication::setOrganizationName(QStringLiteral("billprint-test"));
         QCoreApplication::setApplicationName(QStringLiteral("tst_storedialog"));
+        remembered::setEnabled(true);
     }
     void init() { storechoice::remember(QString()); }
 
