@@ -43,6 +43,13 @@ cmp -s "$tmp/fill-file.json" "$tmp/fill-srv.json" || fail "fill differs on the s
 [ -s "$tmp/srv.pdf" ] || fail "no PDF from the server"
 ok
 
+# A batch of bills from a spreadsheet, printed from the server.
+printf '出票日期,收款人,小写金额\n20261207,上海浦江贸易有限公司,1234.56\n20261208,北京朝阳商贸有限公司,88\n' >"$tmp/bills.csv"
+"$exe" batch --db "$srv" --template 支票/转账支票 --csv "$tmp/bills.csv" --pdf "$tmp/batch.pdf" >"$tmp/batch.json" \
+    2>"$tmp/err" || fail "batch on the server exited $?: $(cat "$tmp/err")"
+grep -q '"bills":2' "$tmp/batch.json" || fail "batch printed: $(cat "$tmp/batch.json")"
+ok
+
 # Template files in and out of the server.
 "$exe" template export 支票/转账支票 "$tmp/t.json" --db "$srv" || fail "export from the server exited $?"
 "$exe" template import "$tmp/t.json" --db "$srv" --as "新类别/名为 \"BLOB\" 的模板" >/dev/null \
