@@ -215,6 +215,17 @@ Status lockForSetup(const QSqlDatabase &db)
     return {};
 }
 
+Status lockForNumbering(const QSqlDatabase &db, const QString &table)
+{
+    if (!isServer(db))
+        return {};
+    QSqlQuery q(db);
+    // Readers go on; a second numbering writer waits for this one's commit.
+    if (!q.exec(QStringLiteral("LOCK TABLE %1 IN SHARE ROW EXCLUSIVE MODE").arg(quoted(table))))
+        return failed(q, QStringLiteral("waiting to number a row of %1").arg(table));
+    return {};
+}
+
 Status resyncSerial(const QSqlDatabase &db, const QString &table, const QString &column)
 {
     if (!isServer(db))

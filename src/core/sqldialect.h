@@ -55,6 +55,12 @@ Status probe(const QSqlDatabase &db);
 // empty server database (a no-op on a file, which is opened by one program).
 Status lockForSetup(const QSqlDatabase &db);
 
+// Within a transaction that numbers a new row from the largest number in
+// `table`: keeps other workstations from taking the same number until the
+// transaction ends (they wait). A file is written by one writer at a time
+// anyway; there it does nothing.
+Status lockForNumbering(const QSqlDatabase &db, const QString &table);
+
 // After rows with explicit numbers went into an auto-numbered column: the
 // next number follows the largest one (a no-op on a file).
 Status resyncSerial(const QSqlDatabase &db, const QString &table, const QString &column);
