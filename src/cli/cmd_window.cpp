@@ -70,6 +70,7 @@ int runWindow(int argc, char *argv[], const QString &dbPath)
     auto *window = new MDIMain(state);
     window->setAttribute(Qt::WA_DeleteOnClose);
     attachCommands(*window);
+    window->fitToScreen();
     window->show();
     // A server's refusal was shown with the offer of the local file.
     if (!state.DatabaseError.isEmpty() && !database::isServerUrl(state.DatabasePath))
