@@ -67,9 +67,11 @@ int run(int argc, char *argv[])
         return runFill(rest);
     if (command == QLatin1String("batch"))
         return runBatch(rest);
+    if (command == QLatin1String("history"))
+        return runHistory(rest);
     if (!command.isEmpty() && !command.startsWith(QLatin1String("--"))) {
         err(QStringLiteral("billprint: unknown command \"%1\"\n"
-                           "usage: billprint [--db PATH] | words | date | templates | template | fill | batch\n")
+                           "usage: billprint [--db PATH] | words | date | templates | template | fill | batch | history\n")
                 .arg(command));
         return ExitUsage;
     }
