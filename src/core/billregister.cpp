@@ -284,6 +284,10 @@ Status Register::addRow(const BillDocument &doc, const PrintInfo &info) const
 
 Status Register::record(const BillDocument &doc, const PrintInfo &info) const
 {
+    // A bill made up in memory, not opened from a stored template, has no
+    // register to go into.
+    if (m_history == TemplateStore::historyTable(QString()))
+        return {};
     if (Status s = prepare(doc.billTemplate()); !s)
         return s;
     if (Status s = begin(); !s)

@@ -94,7 +94,8 @@ public:
     // every recorded field of the template.
     Status prepare(const BillTemplate &t) const;
 
-    // Records one printed bill in a transaction of its own.
+    // Records one printed bill in a transaction of its own. A bill whose
+    // template was not read from the store (no table) records nothing.
     Status record(const BillDocument &doc, const PrintInfo &info) const;
 
     // Records bills inside the caller's transaction: begin, add each, then

@@ -3,6 +3,7 @@
 #include "app/filedialogs.h"
 #include "app/mainmenu.h"
 #include "core/appstate.h"
+#include "workspace/billsurface.h"
 #include "workspace/mdimain.h"
 
 #include <QAction>
@@ -14,6 +15,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSaveFile>
@@ -400,6 +402,27 @@ HistoryCommand *HistoryCommand::attach(MDIMain &window)
 HistoryCommand::HistoryCommand(MDIMain &window) : m_win(window)
 {
     connect(&window, &MDIMain::historyToggled, this, &HistoryCommand::toggled);
+    // A right click on the bill being filled in offers its register too.
+    if (QWidget *surface = window.surface()) {
+        surface->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(surface, &QWidget::customContextMenuRequested, this, &HistoryCommand::billMenu);
+    }
+}
+
+void HistoryCommand::billMenu(const QPoint &at)
+{
+    const AppState &st = m_win.state();
+    if (st.DesignMode != 0 || !st.Bill.isOpen())
+        return;
+    QMenu menu(&m_win);
+    menu.setObjectName(QStringLiteral("billMenu"));
+    menu.addAction(QStringLiteral("历史记录..."), this, [this] {
+        if (m_window && m_window->isVisible())
+            m_window->raise();
+        else if (QAction *a = m_win.menus().item(MenuHost::View, MDIMain::ViewHistory))
+            a->trigger();
+    });
+    menu.exec(m_win.surface()->mapToGlobal(at));
 }
 
 void HistoryCommand::toggled(bool show)

@@ -101,8 +101,9 @@ private:
     QString m_exportFile;
 };
 
-// The view menu's "历史记录" (and the toolbar's button): shows and hides the
-// history window. Design mode unticks the item, which closes the window.
+// The view menu's "历史记录" (and "历史记录..." on the bill's right-click
+// menu): shows and hides the history window. Design mode unticks the item,
+// which closes the window.
 class HistoryCommand : public QObject {
     Q_OBJECT
 public:
@@ -113,6 +114,7 @@ public:
 
 private:
     void toggled(bool show);
+    void billMenu(const QPoint &at);
 
     MDIMain &m_win;
     HistoryWindow *m_window = nullptr;
