@@ -165,6 +165,8 @@ QString valueOf(const BillDocument &doc, const TemplateField &f)
 {
     switch (f.kind) {
     case KindMoney: {
+        if (doc.columns(f.key).join(QString()).trimmed().isEmpty())
+            return {};
         const std::optional<exact::Amount> a = doc.amount(f.key);
         return a ? amountText(exact::plain(*a)) : QString();
     }

@@ -440,14 +440,15 @@ void HistoryCommand::toggled(bool show)
         m_window = new HistoryWindow(st, &m_win);
         m_window->setWindowFlag(Qt::Window);
         m_window->setAttribute(Qt::WA_DeleteOnClose);
-        connect(m_window, &QObject::destroyed, this, [this] {
-            m_window = nullptr;
+        connect(m_window, &QDialog::finished, this, [this] {
             m_win.state().RegisterWindow(QStringLiteral("HistoryControl"), false);
             if (QAction *a = m_win.menus().item(MenuHost::View, MDIMain::ViewHistory))
                 a->setChecked(false);
         });
-        st.RegisterWindow(QStringLiteral("HistoryControl"), true);
+        connect(m_window, &QObject::destroyed, this, [this] { m_window = nullptr; });
     }
+    if (!st.IsWindowOpen(QStringLiteral("HistoryControl")))
+        st.RegisterWindow(QStringLiteral("HistoryControl"), true);
     m_window->reload();
     m_window->show();
     m_window->raise();

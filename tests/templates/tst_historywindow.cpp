@@ -16,6 +16,7 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QClipboard>
+#include <QComboBox>
 #include <QCompleter>
 #include <QContextMenuEvent>
 #include <QFileDialog>
@@ -71,14 +72,23 @@ class TestHistoryWindow : public QObject {
         w->setFocus();
         typeText(w, text);
     }
+    // The amount pasted into the money field's columns, as a clerk pastes
+    // it from a spreadsheet.
     void pasteAmount(const QString &amount)
     {
-        QWidget *w = fieldControl(QStringLiteral("01508000"));
-        QVERIFY(w);
-        QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(3, 3));
-        w->setFocus();
+        MoneyCtl *money = nullptr;
+        for (MoneyCtl *m : f.win->findChildren<MoneyCtl *>())
+            if (m->fieldKey() == QStringLiteral("01508000") && m->isVisible())
+                money = m;
+        QVERIFY(money);
+        auto *column = money->findChild<QLineEdit *>();
+        QVERIFY(column);
+        QTest::mouseClick(column, Qt::LeftButton);
+        column->setFocus();
         QGuiApplication::clipboard()->setText(amount);
-        QTest::keyClick(w, Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(column, Qt::Key_V, Qt::ControlModifier);
+        QVERIFY2(f.state->Bill.moneyNumber(QStringLiteral("01508000")).toLongLong() != 0,
+                 qPrintable(f.state->Bill.moneyNumber(QStringLiteral("01508000"))));
     }
     void fillCheque(const QString &payee, const QString &amount)
     {
@@ -89,17 +99,12 @@ class TestHistoryWindow : public QObject {
     }
     // The preview's "打印" to the PDF choice, into `path` (empty: the file
     // dialog asks).
-    void print(const QString &path, const QString &printer = {})
+    void print(const QString &path)
     {
         PrintPreview *p = PrintPreview::Open(*f.state, f.win->centralWidget());
         QVERIFY(p);
         p->setMessageSink([this](const QString &, const QString &text, bool) { messages << text; });
-        const int choice = printer.isEmpty() ? p->CmbPrintersC()->count() - 1 : 0;
-        p->CmbPrintersC_Click(choice);
-        if (!printer.isEmpty()) {
-            p->CmbPrintersC()->setItemText(0, printer);
-            p->CmbPrintersC_Click(0);
-        }
+        p->CmbPrintersC_Click(p->CmbPrintersC()->count() - 1);
         p->setPdfFileName(path);
         QTest::mouseClick(p->CmdPrintC(), Qt::LeftButton);
         p->CmdClose_Click();
@@ -183,7 +188,6 @@ private slots:
         QTest::newRow("to a PDF file") << "pdf" << 1;
         QTest::newRow("PDF file cannot be written") << "unwritable" << 0;
         QTest::newRow("file dialog cancelled") << "cancel" << 0;
-        QTest::newRow("printer not there") << "noprinter" << 0;
     }
     void printsAreRecordedOnce()
     {
@@ -195,15 +199,13 @@ private slots:
             print(pdf(QStringLiteral("one")));
         else if (how == QLatin1String("unwritable"))
             print(f.dir->filePath(QStringLiteral("missing/dir/x.pdf")));
-        else if (how == QLatin1String("noprinter"))
-            print(QString(), QStringLiteral("没有这台打印机"));
         else {
             script.on(QStringLiteral("QFileDialog"), [](QWidget *w) { static_cast<QDialog *>(w)->reject(); });
             print(QString());
         }
         const QList<billregister::Entry> r = rows();
         QCOMPARE(r.size(), recorded);
-        QCOMPARE(messages.isEmpty(), recorded == 1);
+        QVERIFY2(messages.isEmpty() == (how != QLatin1String("unwritable")), qPrintable(messages.join('|')));
         if (recorded) {
             QCOMPARE(r.first().values.value(Payee), QStringLiteral("甲公司"));
             QCOMPARE(r.first().values.value(QStringLiteral("01508000")), QStringLiteral("1234.56"));
