@@ -8,6 +8,7 @@
 #include "workspace/mdimain.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCompleter>
 #include <QKeyEvent>
 #include <QStringListModel>
@@ -41,31 +42,49 @@ PayeeBook::PayeeBook(MDIMain &window) : m_win(window)
     m_completer->setModelSorting(QCompleter::UnsortedModel);
     m_completer->setMaxVisibleItems(10);
     m_completer->popup()->setObjectName(QStringLiteral("payeeBookPopup"));
+    m_completer->popup()->installEventFilter(this);
     connect(m_completer, qOverload<const QString &>(&QCompleter::activated), this, &PayeeBook::chosen);
     // The fields' controls are made and bound as a bill opens.
     connect(&window.state().Bill, &BillDocument::templateChanged, this,
             [this] { QTimer::singleShot(0, this, &PayeeBook::watchFields); });
+    // A field that takes the keyboard is watched from then on.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
+        auto *box = qobject_cast<FieldTextBox *>(now);
+        auto *field = box ? qobject_cast<TextCtl *>(box->parentWidget()) : nullptr;
+        if (!field || !m_win.isAncestorOf(field))
+            return;
+        watch(box);
+        // Back from the list: the values it shows stay.
+        if (old != m_completer->popup() || field != m_field)
+            focused(field);
+    });
+}
+
+void PayeeBook::watch(FieldTextBox *box)
+{
+    if (box->property(Watched).toBool())
+        return;
+    box->setProperty(Watched, true);
+    box->installEventFilter(this);
 }
 
 void PayeeBook::watchFields()
 {
-    for (TextCtl *field : m_win.findChildren<TextCtl *>()) {
-        FieldTextBox *box = field->TextBox();
-        if (!box || box->property(Watched).toBool())
-            continue;
-        box->setProperty(Watched, true);
-        box->installEventFilter(this);
-        connect(box, &FieldTextBox::textEdited, this, [this, field] { edited(field); });
-    }
+    for (TextCtl *field : m_win.findChildren<TextCtl *>())
+        if (FieldTextBox *box = field->TextBox())
+            watch(box);
 }
 
 bool PayeeBook::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_completer->popup())
+        return listKey(event);
     auto *box = qobject_cast<FieldTextBox *>(watched);
     if (!box)
         return QObject::eventFilter(watched, event);
-    if (event->type() == QEvent::FocusIn)
-        focused(qobject_cast<TextCtl *>(box->parentWidget()));
+    auto *field = qobject_cast<TextCtl *>(box->parentWidget());
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::InputMethod)
+        return QObject::eventFilter(watched, event);
     // The list takes the keys that choose from it.
     if (event->type() == QEvent::KeyPress && m_completer->popup()->isVisible()) {
         switch (static_cast<QKeyEvent *>(event)->key()) {
@@ -77,7 +96,36 @@ bool PayeeBook::eventFilter(QObject *watched, QEvent *event)
         default: break;
         }
     }
+    // What the clerk typed offers its completions once the box has it.
+    QPointer<TextCtl> typedIn = field;
+    QTimer::singleShot(0, this, [this, typedIn] {
+        if (typedIn)
+            edited(typedIn);
+    });
     return QObject::eventFilter(watched, event);
+}
+
+// The keys that choose from the list or close it are taken here: the
+// completer would hand them to the field first, which takes Return and Tab
+// to go on to the next field.
+bool PayeeBook::listKey(QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    QAbstractItemView *list = m_completer->popup();
+    switch (static_cast<QKeyEvent *>(event)->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Tab: {
+        const QModelIndex current = list->currentIndex();
+        list->hide();
+        if (current.isValid())
+            chosen(current.data(m_completer->completionRole()).toString());
+        return true;
+    }
+    case Qt::Key_Escape: list->hide(); return true;
+    default: return false;
+    }
 }
 
 void PayeeBook::focused(TextCtl *field)
@@ -98,7 +146,11 @@ void PayeeBook::focused(TextCtl *field)
 
 void PayeeBook::edited(TextCtl *field)
 {
-    if (m_choosing || field != m_field || !field->TextBox()->hasFocus())
+    if (m_choosing)
+        return;
+    if (field != m_field)
+        focused(field);
+    if (field != m_field)
         return;
     const QString typed = field->TextBox()->text().trimmed();
     if (typed.isEmpty() || typed.contains(QLatin1Char('\n'))) {

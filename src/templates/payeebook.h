@@ -25,6 +25,8 @@ protected:
 
 private:
     void watchFields();
+    void watch(FieldTextBox *box);
+    bool listKey(QEvent *event);
     void focused(TextCtl *field);
     void edited(TextCtl *field);
     void chosen(const QString &value);
