@@ -41,7 +41,7 @@ struct BigRegister {
         QSqlQuery q(QSqlDatabase::database(state.DbConnection));
         q.prepare(QStringLiteral("INSERT INTO \"H_支票_转账支票\" (\"WriteDate\",\"RegNo\",\"RegStatus\",\"RegPrinter\","
                                  "\"RegCopies\",\"RegUser\",\"01107002\",\"01307003\",\"00907001\",\"01508000\","
-                                 "\"01907006\",\"00606000\") VALUES (?,?,?,?,?,?,?,?,?,?,?,?)"));
+                                 "\"01907006\",\"00606000\",\"RegText\") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)"));
         const QDateTime start(QDate(2025, 12, 1), QTime(8, 0));
         for (int i = 0; i < Rows; ++i) {
             q.addBindValue(start.addSecs(qint64(i) * 315).toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
@@ -50,12 +50,18 @@ struct BigRegister {
             q.addBindValue(QStringLiteral("HP LaserJet"));
             q.addBindValue(1);
             q.addBindValue(QStringLiteral("teller"));
-            q.addBindValue(QStringLiteral("收款单位%1有限公司").arg(i % 5000));
-            q.addBindValue(QStringLiteral("62220%1").arg(i % 5000, 8, 10, QLatin1Char('0')));
-            q.addBindValue(QStringLiteral("工商银行第%1支行").arg(i % 300));
-            q.addBindValue(QStringLiteral("%1.%2").arg(100 + i).arg(i % 100, 2, 10, QLatin1Char('0')));
-            q.addBindValue(QStringLiteral("货款"));
-            q.addBindValue(start.date().addDays(i / 274).toString(QStringLiteral("yyyyMMdd")));
+            const QStringList values{
+                QStringLiteral("收款单位%1有限公司").arg(i % 5000),
+                QStringLiteral("62220%1").arg(i % 5000, 8, 10, QLatin1Char('0')),
+                QStringLiteral("工商银行第%1支行").arg(i % 300),
+                QStringLiteral("%1.%2").arg(100 + i).arg(i % 100, 2, 10, QLatin1Char('0')),
+                QStringLiteral("货款"),
+                start.date().addDays(i / 274).toString(QStringLiteral("yyyyMMdd")),
+            };
+            for (const QString &v : values)
+                q.addBindValue(v);
+            q.addBindValue((QStringList{QStringLiteral("hp laserjet"), QStringLiteral("teller")} + values)
+                               .join(QLatin1Char('\n')));
             q.exec();
         }
         q.finish();

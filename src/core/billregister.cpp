@@ -41,7 +41,7 @@ const QList<QPair<const char *, const char *>> &ownColumns()
         {NumberColumn, "INTEGER"},         {StatusColumn, "VARCHAR(20)"},
         {ReasonColumn, "VARCHAR(200)"},    {VoidedColumn, "VARCHAR(20)"},
         {PrinterColumn, "VARCHAR(200)"},   {CopiesColumn, "INTEGER"},
-        {UserColumn, "VARCHAR(200)"},
+        {UserColumn, "VARCHAR(200)"},      {TextColumn, "TEXT"},
     };
     return all;
 }
@@ -68,6 +68,9 @@ bool isKeyColumn(const QString &name)
     static const QRegularExpression eight(QStringLiteral("^\\d{8}$"));
     return eight.match(name).hasMatch();
 }
+
+// How many of the latest rows the payee book counts.
+constexpr int RecentRows = 20000;
 
 QString now()
 {
@@ -99,18 +102,10 @@ QString whereClause(const BillTemplate &t, const Filter &f, QVariantList &values
         values << f.to.addDays(1).toString(Qt::ISODate);
     }
     if (!f.text.trimmed().isEmpty()) {
-        QStringList any;
-        const QString pattern = containing(f.text.trimmed());
-        for (const TemplateField &field : t.fields())
-            if (recorded(field) && existing.contains(field.key)) {
-                any << q(field.key) + QStringLiteral(" LIKE ? ESCAPE '\\'");
-                values << pattern;
-            }
-        for (const char *c : {PrinterColumn, UserColumn, ReasonColumn}) {
-            any << q(c) + QStringLiteral(" LIKE ? ESCAPE '\\'");
-            values << pattern;
-        }
-        parts << QLatin1Char('(') + any.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+        const QString pattern = containing(f.text.trimmed().toLower());
+        parts << QStringLiteral("(%1 LIKE ? ESCAPE '\\' OR LOWER(%2) LIKE ? ESCAPE '\\')")
+                     .arg(q(TextColumn), q(ReasonColumn));
+        values << pattern << pattern;
     }
     if (!f.amount.trimmed().isEmpty()) {
         QStringList any;
@@ -249,10 +244,13 @@ Status prepareTable(QSqlDatabase &db, const QString &historyTable)
         }
     if (!added)
         return {};
-    // Newest first is how the register is read: an index keeps that quick.
+    // Newest first is how the register is read, and rows are numbered and
+    // voided by number: indexes keep both quick.
     if (!sql::run(query, QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3, %4)")
                              .arg(q(historyTable + QStringLiteral("_written")), q(historyTable), q(DateColumn),
-                                  q(NumberColumn))))
+                                  q(NumberColumn)))
+        || !sql::run(query, QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)")
+                                .arg(q(historyTable + QStringLiteral("_number")), q(historyTable), q(NumberColumn))))
         return sql::failure(query, QStringLiteral("indexing the register %1").arg(historyTable));
     return {};
 }
@@ -269,11 +267,17 @@ Status Register::addRow(const BillDocument &doc, const PrintInfo &info) const
                         QString::fromLatin1(StatusColumn), QString::fromLatin1(PrinterColumn),
                         QString::fromLatin1(CopiesColumn), QString::fromLatin1(UserColumn)};
     QVariantList values{now(), number, Printed, info.printer, info.copies, osUser()};
+    QStringList texts{info.printer, osUser()};
     for (const TemplateField &f : doc.billTemplate().fields())
         if (recorded(f)) {
             columns << f.key;
-            values << valueOf(doc, f);
+            const QString value = valueOf(doc, f);
+            values << value;
+            if (!value.isEmpty())
+                texts << value;
         }
+    columns << QString::fromLatin1(TextColumn);
+    values << texts.join(QLatin1Char('\n')).toLower();
     QStringList quoted;
     for (const QString &c : std::as_const(columns))
         quoted << q(c);
@@ -370,8 +374,12 @@ Result<QList<Entry>> Register::rows(const BillTemplate &t, const Filter &filter,
         return s;
     QVariantList values;
     const QString where = whereClause(t, filter, values, columnsOf(db, m_history));
-    QString statement = QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4 DESC, %5 DESC")
-                            .arg(selectList(t), q(m_history), where, q(DateColumn), q(NumberColumn));
+    // A search that reads every row anyway sorts what it finds; walking the
+    // newest-first index would fetch each row by itself.
+    const bool scans = !filter.text.trimmed().isEmpty() || !filter.amount.trimmed().isEmpty();
+    const QString order = scans ? QStringLiteral("%1 || '' DESC, %2 + 0 DESC") : QStringLiteral("%1 DESC, %2 DESC");
+    QString statement = QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4")
+                            .arg(selectList(t), q(m_history), where, order.arg(q(DateColumn), q(NumberColumn)));
     if (limit > 0)
         statement += QStringLiteral(" LIMIT %1 OFFSET %2").arg(limit).arg(std::max(0, offset));
     QSqlQuery query(db);
@@ -406,9 +414,14 @@ Result<QStringList> Register::pastValues(const QString &key, int limit) const
     const QString c = q(key);
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!sql::run(query, QStringLiteral("SELECT %1, COUNT(*) FROM %2 WHERE %1 IS NOT NULL AND %1<>'' "
+    // The latest prints count: a payee of years ago does not crowd the list.
+    if (!sql::run(query, QStringLiteral("SELECT %1, COUNT(*) FROM (SELECT %1 FROM %2 ORDER BY %4 DESC, %5 DESC "
+                                        "LIMIT %6) AS recent WHERE %1 IS NOT NULL AND %1<>'' "
                                         "GROUP BY %1 ORDER BY COUNT(*) DESC, %1 LIMIT %3")
-                             .arg(c, q(m_history)).arg(limit)))
+                             .arg(c, q(m_history))
+                             .arg(limit)
+                             .arg(q(DateColumn), q(NumberColumn))
+                             .arg(RecentRows)))
         return sql::failure(query, QStringLiteral("reading the past values of %1").arg(key));
     QStringList values;
     while (query.next())

@@ -29,6 +29,9 @@ inline constexpr const char *VoidedColumn = "RegVoided";
 inline constexpr const char *PrinterColumn = "RegPrinter";
 inline constexpr const char *CopiesColumn = "RegCopies";
 inline constexpr const char *UserColumn = "RegUser";
+// Every value of the row, the printer and the user in one lower-case text,
+// so that a search for any text reads one column.
+inline constexpr const char *TextColumn = "RegText";
 inline constexpr const char *DateColumn = "WriteDate";
 
 // How a row stands.
@@ -112,7 +115,8 @@ public:
     // or one that does not exist.
     Status voidRow(qint64 number, const QString &reason) const;
 
-    // The different values printed in a field, most often printed first.
+    // The different values printed in a field, most often printed first,
+    // counted over the latest 20,000 prints.
     Result<QStringList> pastValues(const QString &key, int limit = 200) const;
     // The newest row in which the field held exactly this value.
     std::optional<Entry> latestWith(const BillTemplate &t, const QString &key, const QString &value) const;
