@@ -15,6 +15,9 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <pwd.h>
+#include <unistd.h>
+
 namespace billregister {
 
 namespace {
@@ -124,11 +127,14 @@ QString whereClause(const BillTemplate &t, const Filter &f, QVariantList &values
 
 QString osUser()
 {
-    for (const char *name : {"USER", "LOGNAME", "USERNAME"}) {
+    for (const char *name : {"USER", "LOGNAME"}) {
         const QString user = qEnvironmentVariable(name);
         if (!user.isEmpty())
             return user;
     }
+    // A session without them (a service, a cron job): the account itself.
+    if (const passwd *pw = ::getpwuid(::geteuid()))
+        return QString::fromLocal8Bit(pw->pw_name);
     return {};
 }
 

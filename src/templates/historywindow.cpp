@@ -47,7 +47,7 @@ QString askReason(QWidget *parent, const billregister::Entry &e)
     dialog.setObjectName(QStringLiteral("VoidDialog"));
     dialog.setWindowTitle(QStringLiteral("作废"));
     auto *layout = new QVBoxLayout(&dialog);
-    layout->addWidget(new QLabel(QStringLiteral("作废 %1 打印的这张票据。作废原因：").arg(e.written), &dialog));
+    layout->addWidget(new QLabel(QStringLiteral("作废 %1 打印的这张票据。作废原因：").arg(QString(e.written).replace(QLatin1Char('T'), QLatin1Char(' '))), &dialog));
     auto *reason = new QLineEdit(&dialog);
     reason->setObjectName(QStringLiteral("reasonEdit"));
     reason->setMaxLength(200);
@@ -306,6 +306,8 @@ void HistoryWindow::reload()
         return;
     }
     const Status s = m_model.load(m_state.DbConnection, t, f);
+    m_table->resizeColumnsToContents();
+    m_table->resizeRowsToContents();
     if (!s)
         m_status->setText(QStringLiteral("无法读取登记簿：%1").arg(s.message));
     else if (m_model.rowCount() == 0)

@@ -143,6 +143,7 @@ private slots:
         QCOMPARE(r.first().printer, QStringLiteral("HP 前台"));
         QCOMPARE(r.first().copies, 3);
         QCOMPARE(r.first().user, billregister::osUser());
+        QVERIFY(!r.first().user.isEmpty());
         // Computed fields are recorded as they printed.
         QVERIFY(print(Cheque, {{Amount, QStringLiteral("1234.56")}}).ok());
         QVERIFY(rows(Cheque).first().values.value(Words).endsWith(QStringLiteral("壹仟贰佰叁拾肆圆伍角陆分")));
