@@ -125,6 +125,12 @@ QString whereClause(const BillTemplate &t, const Filter &f, QVariantList &values
 
 } // namespace
 
+Notifier &Notifier::instance()
+{
+    static Notifier notifier;
+    return notifier;
+}
+
 QString osUser()
 {
     for (const char *name : {"USER", "LOGNAME"}) {
@@ -334,6 +340,7 @@ Status Register::commit() const
         db.rollback();
         return Status::failure(QStringLiteral("recording the bill: %1").arg(why));
     }
+    emit Notifier::instance().changed(m_history);
     return {};
 }
 
@@ -409,6 +416,7 @@ Status Register::voidRow(qint64 number, const QString &reason) const
         return sql::failure(query, QStringLiteral("voiding row %1 of %2").arg(number).arg(m_history));
     if (query.numRowsAffected() != 1)
         return Status::failure(QStringLiteral("登记簿中没有第 %1 行，或它已经作废。").arg(number));
+    emit Notifier::instance().changed(m_history);
     return {};
 }
 

@@ -14,6 +14,7 @@
 #include <QHash>
 #include <QList>
 #include <QMap>
+#include <QObject>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -66,6 +67,16 @@ struct Filter {
     QDate to;
     QString text;   // in any field, the printer or the user
     QString amount; // an amount in any money field, typed as a clerk types it
+};
+
+// Told whenever a register gained or changed rows, so that the windows
+// showing it read it again.
+class Notifier : public QObject {
+    Q_OBJECT
+public:
+    static Notifier &instance();
+signals:
+    void changed(const QString &historyTable);
 };
 
 // The operating system's user name.

@@ -3,6 +3,7 @@
 #include "app/filedialogs.h"
 #include "app/mainmenu.h"
 #include "core/appstate.h"
+#include "core/templatestore.h"
 #include "workspace/billsurface.h"
 #include "workspace/mdimain.h"
 
@@ -212,6 +213,12 @@ HistoryWindow::HistoryWindow(AppState &state, QWidget *parent) : QDialog(parent)
         if (isVisible())
             reload();
     });
+    // A bill printed (or voided) while the window is open shows at once.
+    connect(&billregister::Notifier::instance(), &billregister::Notifier::changed, this,
+            [this](const QString &history) {
+                if (isVisible() && history == TemplateStore::historyTable(m_state.Bill.billTemplate().table()))
+                    reload();
+            });
     reload();
 }
 
@@ -355,6 +362,7 @@ void HistoryWindow::voidSelected()
     if (!e || e->isVoid())
         return;
     const billregister::Entry chosen = *e;
+    const int row = m_table->selectionModel()->selectedRows().first().row();
     const QString reason = askReason(this, chosen);
     if (reason.isEmpty())
         return;
@@ -364,7 +372,6 @@ void HistoryWindow::voidSelected()
         showMessage(QStringLiteral("无法作废：%1").arg(s.message), true);
         return;
     }
-    const int row = m_table->selectionModel()->selectedRows().first().row();
     reload();
     m_table->selectRow(row);
 }

@@ -267,6 +267,7 @@ private slots:
         QCOMPARE(f.state->Bill.moneyNumber(QStringLiteral("01508000")).toLongLong(), 123456);
         print(pdf(QStringLiteral("again")));
         QCOMPARE(rows().size(), 3);
+        QCOMPARE(w->table()->model()->rowCount(), 2); // the open window shows the new print at once
 
         search(w, QStringLiteral("amountEdit"), QString());
         QCOMPARE(w->table()->model()->rowCount(), 3);
