@@ -218,7 +218,8 @@ Status Register::prepare(const BillTemplate &t) const
     for (const TemplateField &f : t.fields())
         if (recorded(f) && !existing.contains(f.key))
             missing << f.key;
-    if (!existing.isEmpty() && missing.isEmpty() && existing.contains(QString::fromLatin1(UserColumn)))
+    if (missing.isEmpty() && existing.contains(QString::fromLatin1(TextColumn))
+        && existing.contains(QString::fromLatin1(DateColumn)))
         return {};
     if (!db.transaction())
         return Status::failure(db.lastError().text());
@@ -248,6 +249,9 @@ Status prepareTable(QSqlDatabase &db, const QString &historyTable)
         existing << QString::fromLatin1(DateColumn);
     }
     bool added = false;
+    if (!existing.contains(QString::fromLatin1(DateColumn)))
+        if (Status s = addColumn(db, historyTable, QString::fromLatin1(DateColumn), QStringLiteral("VARCHAR(20)")); !s)
+            return s;
     for (const auto &[name, type] : ownColumns())
         if (!existing.contains(QString::fromLatin1(name))) {
             if (Status s = addColumn(db, historyTable, QString::fromLatin1(name), QString::fromLatin1(type)); !s)
@@ -531,7 +535,7 @@ Status followKeys(const QString &connectionName, const QString &historyTable,
         return Status::failure(QStringLiteral("the database is not open"));
     const QStringList existing = columnsOf(db, historyTable);
     if (existing.isEmpty())
-        return {};
+        return Status::failure(QStringLiteral("table %1 does not exist").arg(historyTable));
     // Only columns of fields that were read from the store move; a column
     // whose field is gone moves aside; one no field claims (a key a new
     // field takes now) moves aside as well.
