@@ -1,6 +1,8 @@
+#include "app/remembered.h"
+#include "app/translations.h"
+#include "app/uitext.h"
 #include "core/database.h"
 #include "commandline.h"
-#include "options.h"
 #include "print/calibrationdialog.h"
 #include "print/printersettings.h"
 #include "print/printpreview.h"
@@ -52,25 +54,23 @@ static void attachCommands(MDIMain &window)
     FormBackgroundController::attach(window);
 }
 
-int runWindow(int argc, char *argv[], const QStringList &args)
+int runWindow(int argc, char *argv[], const QString &dbPath)
 {
     QApplication app(argc, argv);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/billprint.png")));
-    const Options o = parseOptions(args, {QStringLiteral("db")});
-    if (!o.error.isEmpty() || !o.words.isEmpty()) {
-        err(QStringLiteral("billprint: %1\nusage: billprint [--db PATH]\n")
-                .arg(o.error.isEmpty() ? QStringLiteral("unexpected argument \"%1\"").arg(o.words.first()) : o.error));
-        return ExitUsage;
-    }
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("billprint"), QIcon(QStringLiteral(":/icons/billprint.png"))));
+    translations::installQtChinese();
+    remembered::setEnabled(true);
     AppState state;
-    StartUp(state, o.value(QStringLiteral("db")), QCoreApplication::applicationDirPath());
+    StartUp(state, dbPath, QCoreApplication::applicationDirPath());
     auto *window = new MDIMain(state);
     window->setAttribute(Qt::WA_DeleteOnClose);
     attachCommands(*window);
     window->show();
     if (!state.DatabaseError.isEmpty())
         QMessageBox::warning(window, QStringLiteral("注意"),
-                             QStringLiteral("无法打开数据库：%1\n%2").arg(state.DatabasePath, state.DatabaseError));
+                             uitext::failure(QStringLiteral("无法打开数据库“%1”，模板和票据都不能使用。")
+                                                 .arg(state.DatabasePath),
+                                             state.DatabaseError));
     // For start-up measurements: quit as soon as the window has been shown.
     if (qEnvironmentVariableIsSet("BILLPRINT_QUIT_WHEN_SHOWN"))
         QTimer::singleShot(0, &app, &QCoreApplication::quit);

@@ -21,7 +21,8 @@ int runFill(const QStringList &args);
 int runBatch(const QStringList &args);
 // history --template CLASS/TEMPLATE [--from DATE] [--to DATE] [--csv]
 int runHistory(const QStringList &args);
-int runWindow(int argc, char *argv[], const QStringList &args);
+// The window on the database at dbPath (empty: the usual places).
+int runWindow(int argc, char *argv[], const QString &dbPath);
 
 // Output helpers: UTF-8 on stdout and stderr.
 void out(const QString &text);

@@ -64,5 +64,6 @@ private:
     MDIMain &m_win;
     DesignMode &m_design;
     QString m_designTable;
+    QString m_designName; // the template's name as the tree shows it
     bool m_openedWhole = false;
 };

@@ -62,6 +62,7 @@ MDIMain::MDIMain(AppState &state, QWidget *parent) : QMainWindow(parent), m_stat
     m_client->installEventFilter(this);
     m_state.SplitterLeft = treeFitWidth();
     LayoutPanes(m_state.SplitterLeft);
+    restoreRemembered();
     EnterFillMode();
     m_state.RegisterWindow(QStringLiteral("MDIMain"), true);
     recordBarSizes();
@@ -390,6 +391,7 @@ void MDIMain::Form_Unload()
 {
     if (m_unloaded)
         return;
+    keepForNextRun();
     m_unloaded = true;
     if (m_news)
         m_news->stop();
