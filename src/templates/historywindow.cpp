@@ -203,6 +203,9 @@ HistoryWindow::HistoryWindow(AppState &state, QWidget *parent) : QDialog(parent)
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setStretchLastSection(true);
+    // Columns fit the first rows; a register of thousands opens at once.
+    m_table->horizontalHeader()->setResizeContentsPrecision(RegisterModel::PageRows / 4);
+    m_table->setWordWrap(false);
     layout->addWidget(m_table, 1);
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("statusLabel"));
@@ -314,7 +317,6 @@ void HistoryWindow::reload()
     }
     const Status s = m_model.load(m_state.DbConnection, t, f);
     m_table->resizeColumnsToContents();
-    m_table->resizeRowsToContents();
     if (!s)
         m_status->setText(QStringLiteral("无法读取登记簿：%1").arg(s.message));
     else if (m_model.rowCount() == 0)
