@@ -65,6 +65,7 @@ int runWindow(int argc, char *argv[], const QString &dbPath)
     auto *window = new MDIMain(state);
     window->setAttribute(Qt::WA_DeleteOnClose);
     attachCommands(*window);
+    window->fitToScreen();
     window->show();
     if (!state.DatabaseError.isEmpty())
         QMessageBox::warning(window, QStringLiteral("注意"),
