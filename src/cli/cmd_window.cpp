@@ -8,6 +8,8 @@
 #include "print/printersettings.h"
 #include "print/printpreview.h"
 #include "templates/batchcommand.h"
+#include "templates/historywindow.h"
+#include "templates/payeebook.h"
 #include "templates/templatecommands.h"
 #include "templates/treepopup.h"
 #include "workspace/designmode.h"
@@ -48,6 +50,8 @@ static void attachCommands(MDIMain &window)
     DesignMode *design = DesignMode::attach(window);
     TemplateCommands::attach(window, *TreePopup::attach(window, *design));
     BatchCommand::attach(window);
+    HistoryCommand::attach(window);
+    PayeeBook::attach(window);
     FormBackgroundController::attach(window);
     for (QAction *a : window.menus().group(MenuHost::Setup).items)
         if (a->text() == QLatin1String("数据库服务器..."))

@@ -21,6 +21,8 @@ int runFill(const QStringList &args);
 int runBatch(const QStringList &args);
 // db copy --from PATH.db --to postgresql://...
 int runDb(const QStringList &args);
+// history --template CLASS/TEMPLATE [--from DATE] [--to DATE] [--csv]
+int runHistory(const QStringList &args);
 // The window on the database at dbPath (empty: the usual places).
 int runWindow(int argc, char *argv[], const QString &dbPath);
 

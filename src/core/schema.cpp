@@ -1,4 +1,5 @@
 #include "core/schema.h"
+#include "core/billregister.h"
 #include "core/shippedfixes.h"
 #include "core/sqldialect.h"
 #include "core/sqlhelpers.h"
@@ -169,6 +170,18 @@ StoreStatus storeMenuItem(QSqlDatabase &db)
     return addMenuItem(db, QStringLiteral("mSetupSub"), QStringLiteral("数据库服务器..."));
 }
 
+// Every template's history table becomes a bill register: it gains the
+// columns that number a printed bill, mark it voided and name the printer,
+// the copies and the user. Rows and field columns stay as they are.
+StoreStatus billRegister(QSqlDatabase &db)
+{
+    for (const QString &table : sqldialect::tables(db))
+        if (table.startsWith(QLatin1String("H_")))
+            if (StoreStatus s = billregister::prepareTable(db, table); !s)
+                return s;
+    return {};
+}
+
 } // namespace
 
 StoreStatus addMenuItem(QSqlDatabase &db, const QString &group, const QString &caption)
@@ -205,6 +218,7 @@ const QList<Step> &steps()
         {"batch-menu", batchMenu},
         {"setup-todays-date", todaysDateItem},
         {"not-printed-key", notPrintedKey},
+        {"bill-register", billRegister},
         {"store-menu", storeMenuItem},
     };
     return all;

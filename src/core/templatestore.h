@@ -5,6 +5,7 @@
 // as class and template names.
 #include "core/fieldregistry.h"
 #include "core/result.h"
+#include <QMap>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -58,6 +59,9 @@ public:
     // densely from slot 000 in slot order, and the keys that link fields
     // (12, 13, 26) follow the new numbers.
     StoreStatus WriteTemplate(const QString &table, const FieldRegistry &registry) const;
+    // The keys WriteTemplate gives the registry's fields: current key ->
+    // key as saved (numbered densely from slot 000 in slot order).
+    static QMap<QString, QString> denseKeys(const FieldRegistry &registry);
     // Column names of a table in catalog order (by name), less the last
     // column; the slot of "WriteDate" stays empty.
     StoreStatus ListHistoryColumns(const QString &table, QStringList &names) const;
