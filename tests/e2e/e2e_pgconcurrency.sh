@@ -46,4 +46,10 @@ wait
     || fail "some prints failed: $(cat "$tmp"/failed-* | wc -l); $(head -3 "$tmp"/err-*)"
 after=$(rows)
 [ $((after - before)) -eq 200 ] || fail "$((after - before)) bills recorded, expected 200"
+# Each bill once, each with a number of its own.
+[ "$(psql "$db" -Atc "SELECT COUNT(DISTINCT \"RegNo\") FROM $register")" = "$after" ] || fail "two bills share a number"
+amounts=$(psql "$db" -Atc "SELECT COUNT(*) FROM $register WHERE \"RegNo\" > 1")
+[ "$amounts" = 200 ] || fail "$amounts bills after the first, expected 200"
+distinct=$(psql "$db" -Atc "SELECT COUNT(DISTINCT \"00606000\") FROM $register")
+[ "$distinct" = "$after" ] || fail "$distinct different amounts among $after bills: one was recorded twice"
 echo "1 passed, 0 failed"
