@@ -10,6 +10,7 @@ packages=(
   xvfb xauth poppler-utils python3
   libbenchmark-dev libicu-dev
   cups printer-driver-cups-pdf
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

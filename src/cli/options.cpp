@@ -30,6 +30,11 @@ Options parseOptions(const QStringList &args, const QStringList &withValue, cons
                 o.error = QStringLiteral("option --%1 needs a value").arg(name);
                 return o;
             }
+            // An empty path would open whatever the current folder holds.
+            if (name == QLatin1String("db") && o.values[name].last().isEmpty()) {
+                o.error = QStringLiteral("option --db needs a path, not \"\"");
+                return o;
+            }
         } else {
             o.error = QStringLiteral("unknown option --%1").arg(name);
             return o;

@@ -150,6 +150,15 @@ StoreStatus todaysDateItem(QSqlDatabase &db)
     return addMenuItem(db, QStringLiteral("mSetupSub"), QStringLiteral("打开票据时填入今天的日期"));
 }
 
+// One version number per template table, moved on by every save of a
+// design, so that a save can tell whether someone else saved in between.
+StoreStatus templateVersions(QSqlDatabase &db)
+{
+    return run(db, QStringLiteral("CREATE TABLE IF NOT EXISTS \"%1\" (\"templateTable\" VARCHAR(255) NOT NULL "
+                                  "PRIMARY KEY, \"version\" INTEGER NOT NULL)")
+                       .arg(QLatin1String(TemplateStore::VersionTable)));
+}
+
 } // namespace
 
 StoreStatus addMenuItem(QSqlDatabase &db, const QString &group, const QString &caption)
@@ -186,6 +195,7 @@ const QList<Step> &steps()
         {"batch-menu", batchMenu},
         {"setup-todays-date", todaysDateItem},
         {"not-printed-key", notPrintedKey},
+        {"template-versions", templateVersions},
     };
     return all;
 }

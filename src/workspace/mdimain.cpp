@@ -69,7 +69,8 @@ MDIMain::MDIMain(AppState &state, QWidget *parent) : QMainWindow(parent), m_stat
     auto *f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     f1->setContext(Qt::ApplicationShortcut);
     connect(f1, &QShortcut::activated, this, &MDIMain::showHelp);
-    setWindowTitle(m_state.AppTitle);
+    // A database the user cannot write is shown, and only shown.
+    setWindowTitle(m_state.DatabaseReadOnly ? QStringLiteral("%1 [只读]").arg(m_state.AppTitle) : m_state.AppTitle);
     startNews();
     m_loaded = true;
 }
@@ -230,6 +231,10 @@ void MDIMain::createTree()
     m_tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     if (int err = m_tree->ShowTree(TemplateStore(m_state.DbConnection)))
         qCWarning(lcMain) << "tree: reading failed with" << err;
+    // A tree that could not show everything says so once the window is up
+    // (a database that did not open at all is reported by the start-up).
+    if (!m_tree->problem().isEmpty() && !m_state.DbConnection.isEmpty())
+        QTimer::singleShot(0, this, [this, text = m_tree->problem()] { showNotice(text); });
     // Names added or renamed later fit the tree too, once the tree is filled.
     auto *refit = new QTimer(this);
     refit->setSingleShot(true);

@@ -313,7 +313,7 @@ void TestPreview::captionAndDrawing()
     QCOMPARE(p->PictureC()->geometry(), QRect(0, 0, px(12758), px(5102)));
     QVERIFY(!p->PictureC()->isHidden());
     // The drawn picture carries ink (the bill's texts) on its window colour.
-    const QImage image = p->PictureC()->picture().toImage();
+    const QImage image = p->PictureC()->picture();
     int inked = 0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
