@@ -64,11 +64,6 @@ int runWindow(int argc, char *argv[], const QStringList &args)
     window->setAttribute(Qt::WA_DeleteOnClose);
     attachCommands(*window);
     window->show();
-    if (!state.DatabaseError.isEmpty())
-        QMessageBox::warning(window, QStringLiteral("注意"),
-                             (state.DatabaseDamaged ? QStringLiteral("数据库文件已损坏，无法使用：%1\n%2")
-                                                    : QStringLiteral("无法打开数据库：%1\n%2"))
-                                 .arg(state.DatabasePath, state.DatabaseError));
     // For start-up measurements: quit as soon as the window has been shown.
     if (qEnvironmentVariableIsSet("BILLPRINT_QUIT_WHEN_SHOWN"))
         QTimer::singleShot(0, &app, &QCoreApplication::quit);

@@ -7,6 +7,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QUrl>
 #include "core/schema.h"
 #include "core/units.h"
 
@@ -190,13 +191,19 @@ static void useRollbackJournal(QSqlDatabase &db)
 }
 
 // Opens the connection `name` on `path`, read-only when asked; the status's
-// error is DamagedError for a damaged file.
-static StoreStatus openConnection(const QString &name, const QString &path, bool readOnly)
+// error is DamagedError for a damaged file. `unchanging` opens the file as
+// one nobody writes meanwhile, the only way SQLite reads a database left in
+// write-ahead mode from a folder the user cannot write.
+static StoreStatus openConnection(const QString &name, const QString &path, bool readOnly, bool unchanging = false)
 {
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-    db.setDatabaseName(path);
+    QSqlDatabase db = QSqlDatabase::contains(name) ? QSqlDatabase::database(name, false)
+                                                   : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.close();
+    db.setDatabaseName(unchanging ? QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?immutable=1")
+                                  : path);
     if (readOnly)
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        db.setConnectOptions(unchanging ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI")
+                                        : QStringLiteral("QSQLITE_OPEN_READONLY"));
     if (!db.open())
         return StoreStatus::failure(QStringLiteral("cannot open %1: %2").arg(path, db.lastError().text()));
     StoreStatus s = database::checkUsable(name);
@@ -224,7 +231,10 @@ int OpenDatabase(AppState &state, const QString &path)
     }
     const bool readOnly = !database::isWritable(path);
     state.DbConnection = name;
-    if (StoreStatus s = openConnection(name, path, readOnly); !s) {
+    StoreStatus s = openConnection(name, path, readOnly);
+    if (!s && readOnly && s.error != database::DamagedError)
+        s = openConnection(name, path, readOnly, true);
+    if (!s) {
         state.DatabaseError = s.message;
         state.DatabaseDamaged = s.error == database::DamagedError;
     }

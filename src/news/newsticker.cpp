@@ -84,8 +84,11 @@ void NewsTicker::NewsTimer_Timer()
 
 QString NewsTicker::firstLine(const QString &text)
 {
-    static const QRegularExpression lineBreak(QStringLiteral("[\r\n\x{2028}\x{2029}\x{0085}\f\v]"));
-    return text.section(lineBreak, 0, 0, QString::SectionSkipEmpty).trimmed();
+    static const QRegularExpression lineBreak(QStringLiteral(R"([\r\n\x{2028}\x{2029}\x{0085}\f\v])"));
+    for (const QString &line : text.split(lineBreak))
+        if (!line.trimmed().isEmpty())
+            return line.trimmed();
+    return {};
 }
 
 void NewsTicker::fitWithin(int width)

@@ -231,10 +231,15 @@ void MDIMain::createTree()
     m_tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     if (int err = m_tree->ShowTree(TemplateStore(m_state.DbConnection)))
         qCWarning(lcMain) << "tree: reading failed with" << err;
-    // A tree that could not show everything says so once the window is up
-    // (a database that did not open at all is reported by the start-up).
-    if (!m_tree->problem().isEmpty() && !m_state.DbConnection.isEmpty())
-        QTimer::singleShot(0, this, [this, text = m_tree->problem()] { showNotice(text); });
+    // A database that did not open, or a tree that could not show
+    // everything, says so once the window is up.
+    QString problem = m_tree->problem();
+    if (!m_state.DatabaseError.isEmpty())
+        problem = (m_state.DatabaseDamaged ? QStringLiteral("数据库文件已损坏，无法使用：%1\n%2")
+                                           : QStringLiteral("无法打开数据库：%1\n%2"))
+                      .arg(m_state.DatabasePath, m_state.DatabaseError);
+    if (!problem.isEmpty())
+        QTimer::singleShot(0, this, [this, problem] { showNotice(problem); });
     // Names added or renamed later fit the tree too, once the tree is filled.
     auto *refit = new QTimer(this);
     refit->setSingleShot(true);
