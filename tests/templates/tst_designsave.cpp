@@ -406,10 +406,10 @@ private slots:
         QVERIFY2(asked.contains(QStringLiteral("已被别人修改")), qPrintable(asked));
         const QString mine = QStringLiteral("01107002|1|%1").arg(left + 6);
         const QString copyTable = TransferTable + QStringLiteral(" 副本");
-        if (answer == QLatin1String("覆盖")) {
+        if (answer == QStringLiteral("覆盖")) {
             QVERIFY(storedRows(db(), TransferTable).contains(mine));
             QCOMPARE(f.state->DesignMode, qint16(0));
-        } else if (answer == QLatin1String("另存为副本")) {
+        } else if (answer == QStringLiteral("另存为副本")) {
             QCOMPARE(storedRows(db(), TransferTable), theirs);
             QVERIFY(storedRows(db(), copyTable).contains(mine));
             QVERIFY(f.node(Cheques, Transfer + QStringLiteral(" 副本")));

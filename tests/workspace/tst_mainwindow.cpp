@@ -167,7 +167,7 @@ void TestMainWindow::makeDatabase(const std::function<bool(QSqlDatabase &)> &ext
                                                  {"00208002", 0, "金额", "宽栏"},
                                                  {"00208002", 1, "左", "100"},
                                                  {"00208002", 2, "上", "100"},
-                                                 {"00208002", 19, "列宽", "99999999999"}});
+                                                 {"00208002", 23, "列宽", "99999999999"}});
         return good && (!extra || extra(db));
     });
     QVERIFY(ok);
