@@ -24,7 +24,7 @@ for name in "${names[@]}"; do
   [ -d "fuzz/corpus/$name" ] && seeds=("fuzz/corpus/$name")
   log="build-fuzz/fuzz_$name.log"
   if ASAN_OPTIONS=detect_leaks=1 "build-fuzz/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=10 \
-       -rss_limit_mb=2048 -max_len=8192 -print_final_stats=1 \
+       -rss_limit_mb=2048 -print_final_stats=1 \
        -artifact_prefix="build-fuzz/crash-$name-" "$corpus" "${seeds[@]}" >"$log" 2>&1; then
     result=ok
   else
