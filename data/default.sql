@@ -13,7 +13,7 @@ INSERT INTO "AppInfo" ("appName","appValue") VALUES ('appAddress','北京市西�
 INSERT INTO "AppInfo" ("appName","appValue") VALUES ('appHomePage','https://billprint.example.com/');
 INSERT INTO "AppInfo" ("appName","appValue") VALUES ('appDownLoadPage','https://billprint.example.com/download/');
 INSERT INTO "AppInfo" ("appName","appValue") VALUES ('appLanguage','1');
-INSERT INTO "AppInfo" ("appName","appValue") VALUES ('appNewsServer','http://news.billprint.example.com');
+INSERT INTO "AppInfo" ("appName","appValue") VALUES ('appNewsServer','');
 INSERT INTO "LanguageSet" VALUES ('mFileSub',0,'文件',NULL);
 INSERT INTO "LanguageSet" VALUES ('mBillSub',0,'票据',NULL);
 INSERT INTO "LanguageSet" VALUES ('mEditSub',0,'编辑',NULL);

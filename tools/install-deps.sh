@@ -10,6 +10,8 @@ packages=(
   xvfb xauth poppler-utils python3
   libbenchmark-dev libicu-dev
   cups printer-driver-cups-pdf
+  qt6-translations-l10n
+  dpkg-dev desktop-file-utils appstream man-db
   clang libclang-rt-14-dev
 )
 missing=()

@@ -1,5 +1,7 @@
 #include "app/filedialogs.h"
+#include "app/remembered.h"
 
+#include <QDir>
 #include <QMimeDatabase>
 #include <QPointer>
 
@@ -11,6 +13,24 @@ QMimeType typeByName(const QFileInfo &info)
 {
     static const QMimeDatabase db;
     return db.mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
+}
+
+// Where a dialog opens: in the folder it was last used in, unless the
+// caller names a folder of its own (home stands for "no particular folder").
+// A suggested file name keeps its name in the remembered folder.
+QString startIn(const QString &caption, const QString &directory)
+{
+    const QString folder = remembered::value(remembered::folderKey(caption)).toString();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return directory;
+    if (directory.isEmpty() || QDir(directory) == QDir::home())
+        return folder;
+    const QFileInfo given(directory);
+    if (!directory.contains(QLatin1Char('/')))
+        return QDir(folder).filePath(directory);
+    if (!given.isDir() && QDir(given.absolutePath()) == QDir::home())
+        return QDir(folder).filePath(given.fileName());
+    return directory;
 }
 
 } // namespace
@@ -50,7 +70,7 @@ QString NameOnlyIconProvider::type(const QFileInfo &info) const
 QFileDialog *create(QWidget *parent, const QString &caption, const QString &directory, const QString &filter,
                     QFileDialog::AcceptMode mode)
 {
-    auto *dialog = new QFileDialog(parent, caption, directory, filter);
+    auto *dialog = new QFileDialog(parent, caption, startIn(caption, directory), filter);
     dialog->setOption(QFileDialog::DontUseNativeDialog, true);
     dialog->setOption(QFileDialog::DontUseCustomDirectoryIcons, true);
     // The dialog does not own its provider, and the dialog's file model
@@ -72,6 +92,8 @@ QString run(QFileDialog *dialog)
     if (!guard)
         return {};
     const QString chosen = result == QDialog::Accepted ? dialog->selectedFiles().value(0) : QString();
+    if (!chosen.isEmpty())
+        remembered::setValue(remembered::folderKey(dialog->windowTitle()), QFileInfo(chosen).absolutePath());
     delete dialog;
     return chosen;
 }

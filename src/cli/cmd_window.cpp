@@ -1,6 +1,8 @@
+#include "app/remembered.h"
+#include "app/translations.h"
+#include "app/uitext.h"
 #include "core/database.h"
 #include "commandline.h"
-#include "options.h"
 #include "print/calibrationdialog.h"
 #include "print/printersettings.h"
 #include "print/printpreview.h"
@@ -48,18 +50,14 @@ static void attachCommands(MDIMain &window)
     FormBackgroundController::attach(window);
 }
 
-int runWindow(int argc, char *argv[], const QStringList &args)
+int runWindow(int argc, char *argv[], const QString &dbPath)
 {
     QApplication app(argc, argv);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/billprint.png")));
-    const Options o = parseOptions(args, {QStringLiteral("db")});
-    if (!o.error.isEmpty() || !o.words.isEmpty()) {
-        err(QStringLiteral("billprint: %1\nusage: billprint [--db PATH]\n")
-                .arg(o.error.isEmpty() ? QStringLiteral("unexpected argument \"%1\"").arg(o.words.first()) : o.error));
-        return ExitUsage;
-    }
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("billprint"), QIcon(QStringLiteral(":/icons/billprint.png"))));
+    translations::installQtChinese();
+    remembered::setEnabled(true);
     AppState state;
-    StartUp(state, o.value(QStringLiteral("db")), QCoreApplication::applicationDirPath());
+    StartUp(state, dbPath, QCoreApplication::applicationDirPath());
     auto *window = new MDIMain(state);
     window->setAttribute(Qt::WA_DeleteOnClose);
     attachCommands(*window);

@@ -1,4 +1,5 @@
 #include "commandline.h"
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -41,10 +42,78 @@ static void ensureRuntimeDir()
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir));
 }
 
+// The synopsis shown by --help; the manual page says the same.
+const char *const Usage =
+    "usage: billprint [--db PATH]                     the program itself\n"
+    "       billprint words chinese AMOUNT [--places N]\n"
+    "       billprint words english AMOUNT\n"
+    "       billprint date STYLE DIGITS\n"
+    "       billprint templates [--db PATH]\n"
+    "       billprint fill --template CLASS/TEMPLATE [--db PATH] [--set KEY=VALUE]... [--pdf OUT.pdf]\n"
+    "                      [--calibrated]\n"
+    "       billprint batch --template CLASS/TEMPLATE --csv FILE [--db PATH] [--pdf OUT.pdf | --printer NAME]\n"
+    "                       [--copies N] [--calibrated] [--dry-run]\n"
+    "       billprint template export CLASS/TEMPLATE FILE [--db PATH]\n"
+    "       billprint template import FILE [--db PATH] [--as CLASS/TEMPLATE]\n"
+    "       billprint --help | --version\n";
+
+namespace {
+
+// --help anywhere before "--", or --version as the only argument: both are
+// answered before any part of Qt that needs a display starts.
+bool asksForHelp(const QStringList &args)
+{
+    for (const QString &a : args) {
+        if (a == QLatin1String("--"))
+            return false;
+        if (a == QLatin1String("--help") || a == QLatin1String("-h"))
+            return true;
+    }
+    return false;
+}
+
+// The window's own options, read before the window's application object
+// exists so that a mistake is reported without a display.
+int startWindow(int argc, char *argv[], const QStringList &args)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption db(QStringLiteral("db"), QString(), QStringLiteral("PATH"));
+    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    parser.addOption(db);
+    parser.addOption(version);
+    QString why;
+    if (!parser.parse(QStringList{QStringLiteral("billprint")} + args))
+        why = parser.unknownOptionNames().isEmpty()
+                  ? QStringLiteral("option --db needs a value")
+                  : QStringLiteral("unknown option --%1").arg(parser.unknownOptionNames().first());
+    else if (!parser.positionalArguments().isEmpty())
+        why = QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first());
+    else if (parser.isSet(version) && args.size() > 1)
+        why = QStringLiteral("--version takes no other arguments");
+    if (!why.isEmpty()) {
+        err(QStringLiteral("billprint: %1\nusage: billprint [--db PATH]\n").arg(why));
+        return ExitUsage;
+    }
+    if (parser.isSet(version)) {
+        out(QStringLiteral("billprint %1\n").arg(QCoreApplication::applicationVersion()));
+        return ExitOk;
+    }
+    return runWindow(argc, argv, parser.value(db));
+}
+
+} // namespace
+
 int run(int argc, char *argv[])
 {
     ensureRuntimeDir();
+    QCoreApplication::setOrganizationName(QStringLiteral("billprint"));
+    QCoreApplication::setApplicationName(QStringLiteral("billprint"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(BILLPRINT_VERSION));
     const QStringList args = argumentsOf(argc, argv);
+    if (asksForHelp(args)) {
+        out(QString::fromUtf8(Usage));
+        return ExitOk;
+    }
     const QString command = args.value(0);
     const QStringList rest = args.mid(1);
     if (command == QLatin1String("words")) {
@@ -67,13 +136,13 @@ int run(int argc, char *argv[])
         return runFill(rest);
     if (command == QLatin1String("batch"))
         return runBatch(rest);
-    if (!command.isEmpty() && !command.startsWith(QLatin1String("--"))) {
+    if (!command.isEmpty() && !command.startsWith(QLatin1Char('-'))) {
         err(QStringLiteral("billprint: unknown command \"%1\"\n"
                            "usage: billprint [--db PATH] | words | date | templates | template | fill | batch\n")
                 .arg(command));
         return ExitUsage;
     }
-    return runWindow(argc, argv, args);
+    return startWindow(argc, argv, args);
 }
 
 } // namespace cli

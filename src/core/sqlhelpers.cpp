@@ -24,6 +24,20 @@ bool run(QSqlQuery &q, const QString &statement, const QVariantList &values)
     return q.exec();
 }
 
+namespace {
+
+// "what: detail", or for a Chinese sentence "what（detail）": the driver's
+// message is the technical detail after it.
+QString withDetail(const QString &what, const QString &detail)
+{
+    for (const QChar c : what)
+        if (c.script() == QChar::Script_Han)
+            return QStringLiteral("%1（%2）").arg(what, detail);
+    return QStringLiteral("%1: %2").arg(what, detail);
+}
+
+} // namespace
+
 StoreStatus failure(const QSqlQuery &q, const QString &what)
 {
     const QSqlError e = q.lastError();
@@ -31,7 +45,7 @@ StoreStatus failure(const QSqlQuery &q, const QString &what)
     qCWarning(lcSql) << what << text;
     bool ok = false;
     const int code = e.nativeErrorCode().toInt(&ok);
-    return StoreStatus::failure(QStringLiteral("%1: %2").arg(what, text), ok && code ? code : 1);
+    return StoreStatus::failure(withDetail(what, text), ok && code ? code : 1);
 }
 
 StoreStatus replaceRow(QSqlDatabase db, const QString &table, const QStringList &columns,
@@ -44,7 +58,7 @@ StoreStatus replaceRow(QSqlDatabase db, const QString &table, const QStringList 
         quoted << TemplateStore::quoteIdentifier(c);
     const QString t = TemplateStore::quoteIdentifier(table);
     if (!db.transaction())
-        return StoreStatus::failure(QStringLiteral("%1: %2").arg(what, db.lastError().text()));
+        return StoreStatus::failure(withDetail(what, db.lastError().text()));
     QSqlQuery q(db);
     const bool done =
         run(q, QStringLiteral("DELETE FROM %1 WHERE %2=?").arg(t, quoted.first()), {values.value(0)})
@@ -63,7 +77,7 @@ StoreStatus replaceRow(QSqlDatabase db, const QString &table, const QStringList 
     if (!db.commit()) {
         const QString why = db.lastError().text();
         db.rollback();
-        return StoreStatus::failure(QStringLiteral("%1: %2").arg(what, why));
+        return StoreStatus::failure(withDetail(what, why));
     }
     return {};
 }

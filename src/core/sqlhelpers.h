@@ -19,7 +19,8 @@ StoreStatus writable(const QSqlDatabase &db);
 // Prepares `statement`, binds `values` in order and runs it.
 bool run(QSqlQuery &q, const QString &statement, const QVariantList &values = {});
 
-// The failed query as a status: "what: the driver's message"; logged.
+// The failed query as a status: "what: the driver's message" (for a Chinese
+// sentence "what（the driver's message）"); logged.
 StoreStatus failure(const QSqlQuery &q, const QString &what);
 
 // Replaces the rows of `table` whose `keyColumn` equals values[0] with one

@@ -1,4 +1,5 @@
 #include "print/calibrationdialog.h"
+#include "app/uitext.h"
 #include "print/printersettings.h"
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -110,7 +111,7 @@ void CalibrationDialog::showCurrent()
     std::optional<PrinterCalibration> c;
     const StoreStatus s = m_store.load(printerName(), c);
     if (!s)
-        m_current->setText(s.message);
+        m_current->setText(uitext::failure(QStringLiteral("无法读取校准"), s.message));
     else
         m_current->setText(c && !c->isIdentity() ? c->summary() : QStringLiteral("未校准"));
 }
@@ -151,7 +152,7 @@ bool CalibrationDialog::saveCalibration()
     }
     const StoreStatus s = m_store.save(*c);
     if (!s) {
-        showMessage(s.message, true);
+        showMessage(uitext::failure(QStringLiteral("校准没有保存"), s.message), true);
         return false;
     }
     showCurrent();
@@ -163,7 +164,7 @@ bool CalibrationDialog::clearCalibration()
 {
     const StoreStatus s = m_store.remove(printerName());
     if (!s) {
-        showMessage(s.message, true);
+        showMessage(uitext::failure(QStringLiteral("校准没有清除"), s.message), true);
         return false;
     }
     showCurrent();

@@ -1,4 +1,5 @@
 #include "print/printpreview.h"
+#include "app/remembered.h"
 #include "core/appstate.h"
 #include "core/units.h"
 #include "core/billrenderer.h"
@@ -8,6 +9,9 @@
 #include <QCloseEvent>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QStatusBar>
+#include <QMainWindow>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -222,8 +226,17 @@ void PrintPreview::drawPreview()
 void PrintPreview::readPrinterNames()
 {
     m_printerNames = PrinterSettings::PrinterNames();
-    // The print goes where the printer list points; it starts on its first entry.
-    m_currentPrinter = m_printerNames.isEmpty() ? PrinterSettings::PdfChoice() : m_printerNames.first();
+    // The print goes where the printer list points. It starts on the printer
+    // chosen last time, else on the system's default printer, else on its
+    // first entry.
+    const QString last = remembered::value(remembered::Printer).toString();
+    const QString system = PrinterSettings::DefaultPrinterName();
+    if (!last.isEmpty() && (m_printerNames.contains(last) || last == PrinterSettings::PdfChoice()))
+        m_currentPrinter = last;
+    else if (m_printerNames.contains(system))
+        m_currentPrinter = system;
+    else
+        m_currentPrinter = m_printerNames.isEmpty() ? PrinterSettings::PdfChoice() : m_printerNames.first();
 }
 
 QLabel *PrintPreview::LblTC(int index) const
@@ -339,7 +352,8 @@ void PrintPreview::buildSettingsBar()
     m_quality = addList(QStringLiteral("CmbQualityC"),
                         {QStringLiteral("草"), QStringLiteral("低"), QStringLiteral("中"), QStringLiteral("高")}, 0, 12);
     addLabel(6, QStringLiteral("设备"));
-    m_printers = addList(QStringLiteral("CmbPrintersC"), m_printerNames + QStringList{PrinterSettings::PdfChoice()}, 0, 10);
+    const QStringList printers = m_printerNames + QStringList{PrinterSettings::PdfChoice()};
+    m_printers = addList(QStringLiteral("CmbPrintersC"), printers, int(std::max<qsizetype>(0, printers.indexOf(m_currentPrinter))), 10);
     // Long queue names must not push the buttons out of the window.
     m_printers->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_printers->setMinimumContentsLength(PrinterListChars);
@@ -400,6 +414,7 @@ void PrintPreview::CmbPrintersC_Click(int index)
         m_currentPrinter = chosen;
     else
         return;
+    remembered::setValue(remembered::Printer, m_currentPrinter);
     setCaption(m_currentPrinter);
 }
 
@@ -519,9 +534,22 @@ void PrintPreview::CmdPrint_Click()
         showMessage(Attention, QStringLiteral("%1\n%2").arg(status.status().error).arg(status.message()), true);
         return;
     }
+    reportPrinted(printer);
     // Only a print that went through empties the fields marked for it.
     m_state.Bill.emptyAfterPrint();
     emit printed();
+}
+
+void PrintPreview::reportPrinted(const QPrinter &printer)
+{
+    // The preview lies inside the main window: its status bar says what went
+    // where, and stays visible below the preview.
+    auto *main = qobject_cast<QMainWindow *>(window());
+    if (!main || !main->statusBar() || m_items.isEmpty())
+        return;
+    const QString where = printer.outputFileName().isEmpty() ? m_currentPrinter
+                                                             : QDir::toNativeSeparators(printer.outputFileName());
+    main->statusBar()->showMessage(QStringLiteral("已打印 %1 到 %2").arg(m_items.first().text, where), 10000);
 }
 
 void PrintPreview::CmdClose_Click()

@@ -136,6 +136,8 @@ private:
     void snapToParent();
     bool selectionMade() const;
     bool preparePrinter(class QPrinter &printer);
+    // The status bar of the main window names the bill printed and where.
+    void reportPrinted(const class QPrinter &printer);
     void showMessage(const QString &title, const QString &text, bool error);
     bool ask(const QString &title, const QString &text);
     // False, after telling the clerk why, when the bill must not print as it

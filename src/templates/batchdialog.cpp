@@ -1,4 +1,5 @@
 #include "templates/batchdialog.h"
+#include "app/filedialogs.h"
 
 #include "core/appstate.h"
 #include "core/calibration.h"
@@ -56,11 +57,11 @@ BatchDialog::BatchDialog(AppState &state, const TemplateRef &ref, QWidget *paren
     if (!t)
         m_summary->setText(t.message());
     chooseCsvFile = [this] {
-        return QFileDialog::getOpenFileName(this, QStringLiteral("选择 CSV 文件"), QDir::homePath(),
+        return filedialogs::getOpenFileName(this, QStringLiteral("选择 CSV 文件"), QDir::homePath(),
                                             QStringLiteral("CSV 文件 (*.csv *.txt);;所有文件 (*)"));
     };
     choosePdfFile = [this] {
-        QString path = QFileDialog::getSaveFileName(this, PrinterSettings::PdfChoice(),
+        QString path = filedialogs::getSaveFileName(this, PrinterSettings::PdfChoice(),
                                                     QDir::home().filePath(m_ref.templateName + QStringLiteral(".pdf")),
                                                     QStringLiteral("PDF (*.pdf)"));
         if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())

@@ -72,6 +72,7 @@ bool TreePopup::saveAsCopy()
     }
     m_designTable = to.table();
     m_designBill = to.templateName;
+    m_designName = to.templateName;
     rememberVersion();
     m_design.history().markSaved();
     if (StoreStatus synced = history::SyncHistoryColumns(st, m_designTable); !synced && showError)

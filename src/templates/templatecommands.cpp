@@ -1,4 +1,5 @@
 #include "templates/templatecommands.h"
+#include "app/uitext.h"
 
 #include "app/filedialogs.h"
 #include "app/mainmenu.h"
@@ -152,7 +153,7 @@ bool TemplateCommands::refuseWhileDesigning(const QString &command)
 void TemplateCommands::report(const QString &title, const StoreStatus &status)
 {
     if (!status)
-        QMessageBox::warning(&m_win, title, status.message);
+        QMessageBox::warning(&m_win, title, uitext::failure(QStringLiteral("%1没有完成。").arg(title), status.message));
 }
 
 QTreeWidgetItem *TemplateCommands::findNode(const TemplateRef &ref) const

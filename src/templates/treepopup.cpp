@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 
 TreePopup *TreePopup::attach(MDIMain &window, DesignMode &design)
 {
@@ -33,6 +34,11 @@ TreePopup::TreePopup(MDIMain &window, DesignMode &design) : m_win(window), m_des
 {
     showError = [this](const StoreStatus &s) { history::showError(&m_win, s); };
 }
+
+namespace {
+// How long a report in the status bar stays.
+constexpr int StatusMessageMs = 10000;
+} // namespace
 
 QString TreePopup::selectedTable() const
 {
@@ -127,6 +133,7 @@ bool TreePopup::saveDesign()
     const StoreStatus synced = history::SyncHistoryColumns(st, m_designTable);
     if (!synced && showError)
         showError(synced);
+    m_win.statusBar()->showMessage(QStringLiteral("模板“%1”已保存").arg(m_designName), StatusMessageMs);
     return true;
 }
 
@@ -173,6 +180,7 @@ void TreePopup::DesignTemplate()
     m_designClass = st.SelectedClass.text;
     m_designBill = st.SelectedBill.text;
     rememberVersion();
+    m_designName = st.SelectedBill.text;
     m_openedWhole = false;
     if (!table.isEmpty()) {
         m_win.EnterDesignLook();

@@ -79,5 +79,6 @@ private:
     QString m_designClass; // class and template names of the designed template
     QString m_designBill;
     std::optional<qint64> m_designVersion; // its version when opened or last saved
+    QString m_designName; // the template's name as the tree shows it
     bool m_openedWhole = false;
 };

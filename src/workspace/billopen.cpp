@@ -1,4 +1,5 @@
 #include "workspace/billopen.h"
+#include "app/uitext.h"
 
 #include "core/appstate.h"
 #include "core/billtemplate.h"
@@ -128,12 +129,12 @@ int BillOpener::ReadAddCtl(const QString &table, int design)
     m_status = {};
     const StoreStatus st = TemplateStore(m_state.DbConnection).ReadTemplate(table, m_state.Registry);
     if (!st) {
-        fail(Status::failure(QStringLiteral("无法打开模板 %1：%2").arg(table, st.message), st.error));
+        fail(Status::failure(uitext::failure(QStringLiteral("无法打开模板 %1").arg(table), st.message), st.error));
         return 0;
     }
     Result<BillTemplate> t = BillTemplate::fromRegistry(m_state.Registry);
     if (!t) {
-        fail(Status::failure(QStringLiteral("无法打开模板 %1：%2").arg(table, t.message())));
+        fail(Status::failure(uitext::failure(QStringLiteral("无法打开模板 %1").arg(table), t.message())));
         return 0;
     }
     t.value().setTable(table);
@@ -168,7 +169,7 @@ bool BillOpener::refreshTemplate()
 {
     Result<BillTemplate> t = BillTemplate::fromRegistry(m_state.Registry);
     if (!t)
-        return fail(Status::failure(QStringLiteral("无法打开模板：%1").arg(t.message())));
+        return fail(Status::failure(uitext::failure(QStringLiteral("无法打开模板"), t.message())));
     t.value().setTable(m_state.Bill.billTemplate().table());
     if (m_state.Bill.isOpen())
         m_state.Bill.updateTemplate(t.value());

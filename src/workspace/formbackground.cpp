@@ -1,4 +1,5 @@
 #include "workspace/formbackground.h"
+#include "app/uitext.h"
 #include "app/filedialogs.h"
 #include "core/appstate.h"
 #include "core/units.h"
@@ -207,5 +208,5 @@ void FormBackgroundController::openSettings()
 void FormBackgroundController::report(const StoreStatus &s)
 {
     if (!s && showMessage)
-        showMessage(QStringLiteral("注意"), s.message, true);
+        showMessage(QStringLiteral("注意"), uitext::failure(QStringLiteral("纸样背景没有保存"), s.message), true);
 }

@@ -1,6 +1,8 @@
 #include "workspace/helpviewer.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QTextBrowser>
@@ -32,6 +34,15 @@ HelpViewer::HelpViewer(QWidget *parent) : QDialog(parent), m_browser(new QTextBr
     box->addWidget(m_browser);
     resize(640, 520);
     showPage(homePage());
+}
+
+QUrl HelpViewer::homePage()
+{
+    const QFileInfo installed(QCoreApplication::applicationDirPath()
+                              + QStringLiteral("/../share/billprint/help/index.html"));
+    if (installed.isFile())
+        return QUrl::fromLocalFile(installed.canonicalFilePath());
+    return QUrl(QStringLiteral("qrc:/help/index.html"));
 }
 
 void HelpViewer::showPage(const QUrl &page)

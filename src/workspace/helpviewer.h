@@ -10,7 +10,10 @@ class HelpViewer : public QDialog {
     Q_OBJECT
 public:
     // The first page of the help.
-    static QUrl homePage() { return QUrl(QStringLiteral("qrc:/help/index.html")); }
+    // The installed help pages (share/billprint/help beside the program's
+    // bin folder), which an administrator may adapt; else the pages built
+    // into the program.
+    static QUrl homePage();
 
     explicit HelpViewer(QWidget *parent = nullptr);
     void showPage(const QUrl &page);

@@ -1,4 +1,5 @@
 #include "workspace/history.h"
+#include "app/uitext.h"
 
 #include "core/appstate.h"
 
@@ -71,7 +72,9 @@ StoreStatus SyncHistoryColumns(const AppState &state, const QString &table)
 
 QString errorText(const StoreStatus &status)
 {
-    return QStringLiteral("错误代码(%1)\r\n错误描述:%2").arg(status.error).arg(status.message);
+    return QStringLiteral("错误代码(%1)\r\n错误描述:%2")
+        .arg(status.error)
+        .arg(uitext::failure(QStringLiteral("数据库操作没有完成"), status.message));
 }
 
 void showError(QWidget *parent, const StoreStatus &status)

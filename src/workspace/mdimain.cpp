@@ -5,6 +5,7 @@
 #include "core/database.h"
 #include "core/templatestore.h"
 #include "app/toolbox.h"
+#include "app/uitext.h"
 #include "core/units.h"
 #include "fields/checkctl.h"
 #include "fields/datectl.h"
@@ -62,6 +63,7 @@ MDIMain::MDIMain(AppState &state, QWidget *parent) : QMainWindow(parent), m_stat
     m_client->installEventFilter(this);
     m_state.SplitterLeft = treeFitWidth();
     LayoutPanes(m_state.SplitterLeft);
+    restoreRemembered();
     EnterFillMode();
     m_state.RegisterWindow(QStringLiteral("MDIMain"), true);
     recordBarSizes();
@@ -235,9 +237,10 @@ void MDIMain::createTree()
     // everything, says so once the window is up.
     QString problem = m_tree->problem();
     if (!m_state.DatabaseError.isEmpty())
-        problem = (m_state.DatabaseDamaged ? QStringLiteral("数据库文件已损坏，无法使用：%1\n%2")
-                                           : QStringLiteral("无法打开数据库：%1\n%2"))
-                      .arg(m_state.DatabasePath, m_state.DatabaseError);
+        problem = uitext::failure((m_state.DatabaseDamaged ? QStringLiteral("数据库文件“%1”已损坏，模板和票据都不能使用。")
+                                                           : QStringLiteral("无法打开数据库“%1”，模板和票据都不能使用。"))
+                                      .arg(m_state.DatabasePath),
+                                  m_state.DatabaseError);
     if (!problem.isEmpty())
         QTimer::singleShot(0, this, [this, problem] { showNotice(problem); });
     // Names added or renamed later fit the tree too, once the tree is filled.
@@ -400,6 +403,7 @@ void MDIMain::Form_Unload()
 {
     if (m_unloaded)
         return;
+    keepForNextRun();
     m_unloaded = true;
     if (m_news)
         m_news->stop();

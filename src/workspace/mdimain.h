@@ -172,6 +172,9 @@ private:
     void recordBarSizes();
     void tickViewItems();
     void startNews();
+    // The size and place of the window and the tree's width of the last run.
+    void restoreRemembered();
+    void keepForNextRun();
     // Unload, in order.
     void Form_Unload();
     void closeListedWindows();

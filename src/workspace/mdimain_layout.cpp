@@ -1,6 +1,7 @@
 // Placing the main window's panes, scrolling the bill and dragging the
 // splitter. The arithmetic is in layout.cpp; this file moves the widgets.
 #include "workspace/mdimain.h"
+#include "app/remembered.h"
 
 #include "core/appstate.h"
 #include "app/toolbox.h"
@@ -203,6 +204,30 @@ int MDIMain::splitterForLayout()
         return m_splitterX;
     m_state.SplitterLeft = treeFitWidth();
     return m_state.SplitterLeft;
+}
+
+void MDIMain::restoreRemembered()
+{
+    const QByteArray geometry = remembered::value(remembered::WindowGeometry).toByteArray();
+    if (!geometry.isEmpty())
+        restoreGeometry(geometry);
+    // A width the clerk dragged the splitter to; without one the tree fits
+    // its names.
+    bool ok = false;
+    const int width = remembered::value(remembered::TreeWidth).toInt(&ok);
+    if (!ok || width <= 0)
+        return;
+    m_state.SplitterLeft = std::max(width, layout::SplitterMargin);
+    m_splitterFitsTree = false;
+    LayoutPanes(m_state.SplitterLeft);
+}
+
+void MDIMain::keepForNextRun()
+{
+    if (!remembered::enabled() || m_unloaded)
+        return;
+    remembered::setValue(remembered::WindowGeometry, saveGeometry());
+    remembered::setValue(remembered::TreeWidth, m_splitterFitsTree ? QVariant() : QVariant(m_state.SplitterLeft));
 }
 
 void MDIMain::relayoutAfterBarToggle()

@@ -23,6 +23,8 @@ private Q_SLOTS:
         QCOMPARE(s.MenuNames.at(7), QStringLiteral("tvPopupMenuS"));
         QVERIFY(!s.AppTitle.isEmpty());
         QCOMPARE(s.AppLanguage, qint16(1));
+        // A fresh install asks no server for news until one is set.
+        QCOMPARE(s.AppNewsServer, QString());
         CloseDatabase(s);
         QVERIFY(s.DbConnection.isEmpty());
         QCOMPARE(CloseDatabase(s), 0);

@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QProcess>
 #include <QSqlQuery>
+#include <QStatusBar>
 #include <QUuid>
 
 namespace {
@@ -162,6 +163,7 @@ private slots:
         QCOMPARE(f.state->SelectedBill.text, Cash);
         endDesign(Cash);
         QCOMPARE(f.state->DesignMode, qint16(0));
+        QCOMPARE(f.win->statusBar()->currentMessage(), QStringLiteral("模板“转账支票”已保存"));
         QCOMPARE(storedRows(db(), CashTable), cash);
         QVERIFY(storedRows(db(), TransferTable).contains(QStringLiteral("01107002|1|%1").arg(left + 6)));
         // The bill on the surface is the template designed.

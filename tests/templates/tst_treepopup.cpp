@@ -194,7 +194,7 @@ private slots:
     void errorText()
     {
         QCOMPARE(history::errorText(StoreStatus::failure(QStringLiteral("no such table"), 5)),
-                 QStringLiteral("错误代码(5)\r\n错误描述:no such table"));
+                 QStringLiteral("错误代码(5)\r\n错误描述:数据库操作没有完成（no such table）"));
     }
 
     void failingSaveKeepsDesignAndRows()

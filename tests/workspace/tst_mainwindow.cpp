@@ -478,7 +478,7 @@ void TestMainWindow::damagedDatabaseSaysSo()
     m_win = std::make_unique<MDIMain>(*m_state);
     m_win->show();
     const QString notice = noticeText();
-    QVERIFY2(notice.contains(QStringLiteral("数据库文件已损坏")) && notice.contains(m_path), qPrintable(notice));
+    QVERIFY2(notice.contains(QStringLiteral("已损坏")) && notice.contains(m_path), qPrintable(notice));
 }
 
 void TestMainWindow::unloadCtlLeavesOnlyElementsZero()
