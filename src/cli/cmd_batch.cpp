@@ -166,8 +166,7 @@ int runBatchOn(AppState &state, const Request &r)
         std::unique_ptr<batch::PageSink> sink = openSink(state, r, why);
         if (!sink)
             return usage(why);
-        // The bill register records every bill printed (none until the
-        // program keeps one).
+        // The bill register records every bill printed, one row each.
         std::unique_ptr<batch::Recorder> recorder = batch::registerRecorder(
             state.DbConnection, {state.SelectedClass.text, state.SelectedBill.text});
         outcome = batch::print(filler, rows, *sink, recorder.get(), {r.copies}, terminalProgress());

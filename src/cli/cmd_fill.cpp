@@ -1,7 +1,9 @@
 // billprint fill: opens a template for filling in without showing a window,
 // enters the given values as a user would, lets the filling-in rules run and
-// prints what every field shows as JSON (or the filled bill into a PDF).
+// prints what every field shows as JSON (or the filled bill into a PDF, which
+// the bill register records).
 #include "commandline.h"
+#include "core/billregister.h"
 #include "core/calibration.h"
 #include "core/database.h"
 #include "core/pdfoutput.h"
@@ -71,6 +73,14 @@ int fillAndPrint(AppState &state, const QString &name, const QList<QPair<QString
                                                o.value(QStringLiteral("pdf")), calibration);
         if (!printed) {
             err(QStringLiteral("billprint: cannot print the bill: %1\n").arg(printed.message));
+            return ExitCannotOpen;
+        }
+        const BillDocument &doc = session.document();
+        const Status recorded = billregister::Register(state.DbConnection, doc.billTemplate().table())
+                                    .record(doc, {calibration::pdfPrinterName(), 1});
+        if (!recorded) {
+            err(QStringLiteral("billprint: the PDF was written but the bill was not recorded in the register: %1\n")
+                    .arg(recorded.message));
             return ExitCannotOpen;
         }
     }

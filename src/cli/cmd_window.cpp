@@ -7,6 +7,8 @@
 #include "print/printersettings.h"
 #include "print/printpreview.h"
 #include "templates/batchcommand.h"
+#include "templates/historywindow.h"
+#include "templates/payeebook.h"
 #include "templates/templatecommands.h"
 #include "templates/treepopup.h"
 #include "workspace/designmode.h"
@@ -47,6 +49,8 @@ static void attachCommands(MDIMain &window)
     DesignMode *design = DesignMode::attach(window);
     TemplateCommands::attach(window, *TreePopup::attach(window, *design));
     BatchCommand::attach(window);
+    HistoryCommand::attach(window);
+    PayeeBook::attach(window);
     FormBackgroundController::attach(window);
 }
 
@@ -61,6 +65,7 @@ int runWindow(int argc, char *argv[], const QString &dbPath)
     auto *window = new MDIMain(state);
     window->setAttribute(Qt::WA_DeleteOnClose);
     attachCommands(*window);
+    window->fitToScreen();
     window->show();
     // For start-up measurements: quit as soon as the window has been shown.
     if (qEnvironmentVariableIsSet("BILLPRINT_QUIT_WHEN_SHOWN"))

@@ -53,6 +53,7 @@ const char *const Usage =
     "                      [--calibrated]\n"
     "       billprint batch --template CLASS/TEMPLATE --csv FILE [--db PATH] [--pdf OUT.pdf | --printer NAME]\n"
     "                       [--copies N] [--calibrated] [--dry-run]\n"
+    "       billprint history --template CLASS/TEMPLATE [--db PATH] [--from DATE] [--to DATE] [--csv]\n"
     "       billprint template export CLASS/TEMPLATE FILE [--db PATH]\n"
     "       billprint template import FILE [--db PATH] [--as CLASS/TEMPLATE]\n"
     "       billprint --help | --version\n";
@@ -136,9 +137,11 @@ int run(int argc, char *argv[])
         return runFill(rest);
     if (command == QLatin1String("batch"))
         return runBatch(rest);
+    if (command == QLatin1String("history"))
+        return runHistory(rest);
     if (!command.isEmpty() && !command.startsWith(QLatin1Char('-'))) {
         err(QStringLiteral("billprint: unknown command \"%1\"\n"
-                           "usage: billprint [--db PATH] | words | date | templates | template | fill | batch\n")
+                           "usage: billprint [--db PATH] | words | date | templates | template | fill | batch | history\n")
                 .arg(command));
         return ExitUsage;
     }

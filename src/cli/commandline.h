@@ -19,6 +19,8 @@ int runTemplate(const QStringList &args);
 int runFill(const QStringList &args);
 // batch --template CLASS/TEMPLATE --csv FILE [--pdf OUT.pdf | --printer NAME] ...
 int runBatch(const QStringList &args);
+// history --template CLASS/TEMPLATE [--from DATE] [--to DATE] [--csv]
+int runHistory(const QStringList &args);
 // The window on the database at dbPath (empty: the usual places).
 int runWindow(int argc, char *argv[], const QString &dbPath);
 

@@ -1,4 +1,5 @@
 #include "core/batch.h"
+#include "core/billregister.h"
 
 #include "core/billentry.h"
 #include "core/calibration.h"
@@ -504,13 +505,54 @@ QString rowRanges(const QList<int> &rows)
     return parts.join(QStringLiteral("、"));
 }
 
+namespace {
+
+// The bills of one batch go into the template's register in one
+// transaction, kept when the job was sent.
+class RegisterRecorder : public Recorder {
+public:
+    RegisterRecorder(const QString &connectionName, const TemplateRef &ref) : m_register(connectionName, ref.table()) {}
+    ~RegisterRecorder() override
+    {
+        if (m_open)
+            m_register.rollback();
+    }
+
+    Status record(const BillDocument &document, const PrintedBill &bill) override
+    {
+        if (!m_open) {
+            if (Status s = m_register.prepare(document.billTemplate()); !s)
+                return s;
+            if (Status s = m_register.begin(); !s)
+                return s;
+            m_open = true;
+        }
+        return m_register.add(document, {bill.printer, bill.copies});
+    }
+    Status commit() override
+    {
+        if (!m_open)
+            return {};
+        m_open = false;
+        return m_register.commit();
+    }
+    void rollback() override
+    {
+        if (m_open)
+            m_register.rollback();
+        m_open = false;
+    }
+
+private:
+    billregister::Register m_register;
+    bool m_open = false;
+};
+
+} // namespace
+
 std::unique_ptr<Recorder> registerRecorder(const QString &connectionName, const TemplateRef &ref)
 {
-    // The bill register connects here: return its recorder for the
-    // template's register. Until then batch prints record nothing.
-    Q_UNUSED(connectionName);
-    Q_UNUSED(ref);
-    return nullptr;
+    return std::make_unique<RegisterRecorder>(connectionName, ref);
 }
 
 Result<BillTemplate> loadTemplate(const QString &connectionName, const TemplateRef &ref)

@@ -38,6 +38,10 @@ struct FieldRecord {
     qint16 index = 0;    // control index within the kind's control set
     qint16 selected = 0; // 1 while selected in design mode
     std::array<PropertyList, 9> lists; // one list per kind; only lists[kind] is used
+    // The key the field had in the store when it was read; empty for a field
+    // placed since. Keys move when fields are deleted; this lets the save
+    // tell which stored field became which.
+    QString storedKey;
 
     const PropertyList &props() const;
     PropertyList &props();

@@ -1,4 +1,5 @@
 #include "core/schema.h"
+#include "core/billregister.h"
 #include "core/shippedfixes.h"
 
 #include <QSqlError>
@@ -159,6 +160,18 @@ StoreStatus templateVersions(QSqlDatabase &db)
                        .arg(QLatin1String(TemplateStore::VersionTable)));
 }
 
+// Every template's history table becomes a bill register: it gains the
+// columns that number a printed bill, mark it voided and name the printer,
+// the copies and the user. Rows and field columns stay as they are.
+StoreStatus billRegister(QSqlDatabase &db)
+{
+    for (const QString &table : db.tables(QSql::Tables))
+        if (table.startsWith(QLatin1String("H_")))
+            if (StoreStatus s = billregister::prepareTable(db, table); !s)
+                return s;
+    return {};
+}
+
 } // namespace
 
 StoreStatus addMenuItem(QSqlDatabase &db, const QString &group, const QString &caption)
@@ -195,6 +208,7 @@ const QList<Step> &steps()
         {"batch-menu", batchMenu},
         {"setup-todays-date", todaysDateItem},
         {"not-printed-key", notPrintedKey},
+        {"bill-register", billRegister},
         {"template-versions", templateVersions},
     };
     return all;

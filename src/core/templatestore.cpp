@@ -27,9 +27,11 @@ std::optional<QString> optionalText(const QVariant &v)
     return v.toString();
 }
 
+} // namespace
+
 // The keys a save gives the fields that it writes: slots 0, 1, 2, ... in
 // slot order, whatever gaps the registry has.
-QMap<QString, QString> denseKeys(const FieldRegistry &registry)
+QMap<QString, QString> TemplateStore::denseKeys(const FieldRegistry &registry)
 {
     QMap<QString, QString> keys;
     int slot = 0;
@@ -40,8 +42,6 @@ QMap<QString, QString> denseKeys(const FieldRegistry &registry)
     }
     return keys;
 }
-
-} // namespace
 
 TemplateStore::TemplateStore(const QString &connectionName) : m_connection(connectionName) {}
 
@@ -111,6 +111,7 @@ StoreStatus TemplateStore::ReadTemplate(const QString &table, FieldRegistry &reg
             return StoreStatus::failure(QStringLiteral("template %1 has a malformed field key \"%2\"").arg(table, key), 13);
         if (int e = registry.RegistryCtl(key, list, 0, FieldRegistry::Add))
             return StoreStatus::failure(QStringLiteral("could not register field %1").arg(key), e);
+        registry.at(FieldKey::parse(key)->slot).storedKey = key;
     }
     return {};
 }

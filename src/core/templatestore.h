@@ -5,6 +5,7 @@
 // as class and template names.
 #include "core/fieldregistry.h"
 #include "core/result.h"
+#include <QMap>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -71,6 +72,9 @@ public:
     // The template's version: how many saves it has had since versions were
     // kept (0 for none). A designer remembers it when the design opens.
     StoreStatus templateVersion(const QString &table, qint64 &version) const;
+    // The keys WriteTemplate gives the registry's fields: current key ->
+    // key as saved (numbered densely from slot 000 in slot order).
+    static QMap<QString, QString> denseKeys(const FieldRegistry &registry);
     // Column names of a table in catalog order (by name), less the last
     // column; the slot of "WriteDate" stays empty.
     StoreStatus ListHistoryColumns(const QString &table, QStringList &names) const;

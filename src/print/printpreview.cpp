@@ -1,4 +1,5 @@
 #include "print/printpreview.h"
+#include "core/billregister.h"
 #include "app/remembered.h"
 #include "core/appstate.h"
 #include "core/units.h"
@@ -535,7 +536,16 @@ void PrintPreview::CmdPrint_Click()
         return;
     }
     reportPrinted(printer);
-    // Only a print that went through empties the fields marked for it.
+    // A print that went through is recorded in the bill register; only when
+    // both succeeded are the fields marked for it emptied.
+    const BillDocument &doc = m_state.Bill;
+    const Status recorded = billregister::Register(m_state.DbConnection, doc.billTemplate().table())
+                                .record(doc, {m_currentPrinter, options.copies});
+    if (!recorded) {
+        showMessage(Attention,
+                    QStringLiteral("票据已打印，但没有记入登记簿：\n%1").arg(recorded.message), true);
+        return;
+    }
     m_state.Bill.emptyAfterPrint();
     emit printed();
 }

@@ -395,8 +395,7 @@ void BatchDialog::printAll()
     std::unique_ptr<batch::PageSink> sink = openSink(m_printers->currentText(), copies);
     if (!sink)
         return;
-    // The bill register records every bill printed (none until the
-    // program keeps one).
+    // The bill register records every bill printed, one row each.
     std::unique_ptr<batch::Recorder> recorder = batch::registerRecorder(m_state.DbConnection, m_ref);
 
     QProgressDialog progress(QStringLiteral("正在打印..."), QStringLiteral("取消"), 0, int(m_rows.size()), this);

@@ -2,6 +2,7 @@
 #include "app/uitext.h"
 
 #include "core/appstate.h"
+#include "core/billregister.h"
 
 #include <QLoggingCategory>
 #include <QMessageBox>
@@ -50,24 +51,36 @@ QString alterStatement(const QString &table, const QStringList &newColumns)
         .arg(TemplateStore::historyTable(table), parts.join(QLatin1Char(',')));
 }
 
-StoreStatus SyncHistoryColumns(const AppState &state, const QString &table)
+StoreStatus SyncHistoryColumns(AppState &state, const QString &table)
 {
     if (state.Registry.isEmpty())
         return {};
-    const TemplateStore store(state.DbConnection);
-    const QString history = TemplateStore::historyTable(table);
-    QStringList existing;
-    if (StoreStatus s = store.ListHistoryColumns(history, existing); !s)
-        return s;
-    const ColumnPlan plan = planColumns(state.Registry, existing);
-    if (!plan.newColumns.isEmpty()) {
-        // The store adds the columns one statement each inside one
-        // transaction: all of them or none.
-        qCInfo(lcHistory).noquote() << alterStatement(table, plan.newColumns);
-        if (StoreStatus s = store.addHistoryColumns(history, plan.newColumns); !s)
-            return s;
+    // The save numbered the fields densely: each column follows its field
+    // from the key it was read under to the key it was saved under.
+    FieldRegistry &reg = state.Registry;
+    const QMap<QString, QString> saved = TemplateStore::denseKeys(reg);
+    QMap<QString, QString> renamed;
+    QStringList keys;
+    QStringList names;
+    for (int s = 0; s < reg.count(); ++s) {
+        const FieldRecord &r = reg.at(s);
+        if (!hasColumn(r.kind) || r.props().isEmpty())
+            continue;
+        const QString key = saved.value(reg.keyOf(s));
+        if (!r.storedKey.isEmpty())
+            renamed.insert(r.storedKey, key);
+        keys << key;
+        names << r.value(0);
     }
-    return store.DescribeColumns(history, plan.keys, plan.names);
+    const QString history = TemplateStore::historyTable(table);
+    qCInfo(lcHistory) << "register columns of" << history << "follow" << renamed;
+    if (StoreStatus s = billregister::followKeys(state.DbConnection, history, renamed, keys); !s)
+        return s;
+    // A second save in the same design starts from the keys saved now.
+    for (int s = 0; s < reg.count(); ++s)
+        if (isFieldKind(reg.at(s).kind) && !reg.at(s).props().isEmpty())
+            reg.at(s).storedKey = saved.value(reg.keyOf(s));
+    return TemplateStore(state.DbConnection).DescribeColumns(history, keys, names);
 }
 
 QString errorText(const StoreStatus &status)

@@ -3,6 +3,7 @@
 // design is saved, every check, date, text or money field without a column
 // gets one (VARCHAR(200), named after the field key), and every field's
 // column is described by the field's name. Columns of deleted fields stay.
+// The printed bills in it are the bill register (core/billregister.h).
 #include "core/templatestore.h"
 
 #include <QString>
@@ -26,9 +27,12 @@ ColumnPlan planColumns(const FieldRegistry &registry, const QStringList &existin
 // when there is nothing to add.
 QString alterStatement(const QString &table, const QStringList &newColumns);
 
-// Synchronises the history table of template table `table` with the
-// registry. Stops at the first error and returns it.
-StoreStatus SyncHistoryColumns(const AppState &state, const QString &table);
+// After the registry was saved to template table `table`: the history
+// table's columns follow their fields to the keys the save gave them, every
+// field gets a column and every column its field's name. The columns of
+// deleted fields keep their rows under another name. Stops at the first
+// error and returns it.
+StoreStatus SyncHistoryColumns(AppState &state, const QString &table);
 // The error box's text: "错误代码(n)", a line break, "错误描述:" and the text.
 QString errorText(const StoreStatus &status);
 // Shows the error box titled "注意" with a warning icon.

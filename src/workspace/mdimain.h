@@ -146,6 +146,12 @@ signals:
     // The bill surface's zoom changed.
     void zoomChanged(double zoom);
 
+public:
+    // Shrinks the window to the screen's free area when it is larger (a
+    // small screen, a high scale factor), so the status bar and the
+    // preview's buttons stay on screen.
+    void fitToScreen();
+
 public slots:
     void TreeViewCtl_NodeClick();
     void TreeViewCtl_DblClick();

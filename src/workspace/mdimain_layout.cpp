@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
@@ -220,6 +221,22 @@ void MDIMain::restoreRemembered()
     m_state.SplitterLeft = std::max(width, layout::SplitterMargin);
     m_splitterFitsTree = false;
     LayoutPanes(m_state.SplitterLeft);
+}
+
+void MDIMain::fitToScreen()
+{
+    const QScreen *where = screen();
+    if (!where)
+        return;
+    const QRect free = where->availableGeometry();
+    // The frame the window manager adds is not known before the first show;
+    // leave room for a usual title bar and border.
+    const QSize room(std::max(200, free.width() - 16), std::max(200, free.height() - 40));
+    const QSize size = this->size().boundedTo(room);
+    if (size == this->size() && free.contains(frameGeometry()))
+        return;
+    resize(size);
+    move(free.left() + (free.width() - size.width()) / 2, free.top() + (free.height() - size.height() - 24) / 2);
 }
 
 void MDIMain::keepForNextRun()

@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -100,6 +101,8 @@ private slots:
     void scrolledBillStaysInItsWorkspace();
     void treeReadable_data();
     void treeReadable();
+    void windowFitsTheScreen_data();
+    void windowFitsTheScreen();
     void lockKeyPanelsFollowTheKeyboard();
     void lockKeysUnknownOffscreen();
     void shippedLabelsFitTheirCaptions();
@@ -152,6 +155,39 @@ void TestWindowLook::doubleClick(const QString &text)
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
     QVERIFY2(m_win->surface()->isVisible(), qPrintable(text));
+}
+
+void TestWindowLook::windowFitsTheScreen_data()
+{
+    QTest::addColumn<QSize>("before");
+    QTest::addColumn<bool>("shrinks");
+    // The usual size on a large screen stays; one larger than the screen (a
+    // high scale factor, a small laptop) is made to fit.
+    QTest::newRow("fits") << QSize(400, 300) << false;
+    QTest::newRow("too wide") << QSize(4000, 300) << true;
+    QTest::newRow("too tall") << QSize(400, 3000) << true;
+}
+
+void TestWindowLook::windowFitsTheScreen()
+{
+    QFETCH(QSize, before);
+    QFETCH(bool, shrinks);
+    StartUp(*m_state, m_dir->filePath(QStringLiteral("DB/BillDB.db")), m_dir->path());
+    m_win = std::make_unique<MDIMain>(*m_state);
+    m_win->resize(before);
+    m_win->fitToScreen();
+    const QRect free = m_win->screen()->availableGeometry();
+    if (!shrinks) {
+        QCOMPARE(m_win->size(), before);
+        return;
+    }
+    QVERIFY2(free.contains(m_win->geometry()),
+             qPrintable(QStringLiteral("%1 not inside %2").arg(QVariant(m_win->geometry()).toString(),
+                                                           QVariant(free).toString())));
+    m_win->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_win.get()));
+    QVERIFY(m_win->statusBar()->isVisible());
+    QVERIFY(free.contains(m_win->statusBar()->mapToGlobal(m_win->statusBar()->rect().bottomRight())));
 }
 
 void TestWindowLook::barTogglesRelayAtOnce_data()

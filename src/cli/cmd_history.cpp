@@ -1,0 +1,99 @@
+// billprint history: the bill register of one template, newest first, as
+// JSON or as the CSV file the history window exports.
+#include "commandline.h"
+#include "core/billregister.h"
+#include "core/database.h"
+#include "fillsession.h"
+#include "options.h"
+
+#include <QGuiApplication>
+#include <QRegularExpression>
+
+namespace cli {
+
+namespace {
+
+const QString HistoryUsage = QStringLiteral(
+    "usage: billprint history --template CLASS/TEMPLATE [--db PATH] [--from DATE] [--to DATE] [--csv]\n");
+
+int usage(const QString &why)
+{
+    err(QStringLiteral("billprint history: %1\n").arg(why) + HistoryUsage);
+    return ExitUsage;
+}
+
+// "2026-12-08" or "20261208"; an invalid date for anything else.
+QDate dateOption(const QString &text)
+{
+    static const QRegularExpression digits(QStringLiteral("^\\d{8}$"));
+    if (digits.match(text).hasMatch())
+        return QDate::fromString(text, QStringLiteral("yyyyMMdd"));
+    return QDate::fromString(text, Qt::ISODate);
+}
+
+int listRegister(AppState &state, const QString &name, const billregister::Filter &filter, bool asCsv)
+{
+    FillSession session(state);
+    if (Status s = session.open(name); !s) {
+        err(QStringLiteral("billprint: cannot open the template: %1\n").arg(s.message));
+        return ExitCannotOpen;
+    }
+    const BillTemplate &t = session.document().billTemplate();
+    const Result<QList<billregister::Entry>> rows =
+        billregister::Register(state.DbConnection, t.table()).rows(t, filter);
+    if (!rows) {
+        err(QStringLiteral("billprint: cannot read the register: %1\n").arg(rows.message()));
+        return ExitCannotOpen;
+    }
+    const QByteArray text = asCsv ? billregister::csv(t, *rows) : billregister::json(name, t, *rows);
+    out(QString::fromUtf8(asCsv ? text.mid(3) : text));
+    return ExitOk;
+}
+
+} // namespace
+
+int runHistory(const QStringList &args)
+{
+    const Options o = parseOptions(args,
+                                   {QStringLiteral("template"), QStringLiteral("db"), QStringLiteral("from"),
+                                    QStringLiteral("to")},
+                                   {QStringLiteral("csv")});
+    if (!o.error.isEmpty())
+        return usage(o.error);
+    if (!o.words.isEmpty())
+        return usage(QStringLiteral("unexpected argument \"%1\"").arg(o.words.first()));
+    const QString name = o.value(QStringLiteral("template"));
+    const qsizetype slash = name.indexOf(QLatin1Char('/'));
+    if (slash <= 0 || slash == name.size() - 1)
+        return usage(QStringLiteral("--template CLASS/TEMPLATE is required"));
+    billregister::Filter filter;
+    for (const QString &option : {QStringLiteral("from"), QStringLiteral("to")}) {
+        if (!o.has(option))
+            continue;
+        const QDate d = dateOption(o.value(option));
+        if (!d.isValid())
+            return usage(QStringLiteral("--%1 needs a date such as 2026-12-08, not \"%2\"").arg(option, o.value(option)));
+        (option == QLatin1String("from") ? filter.from : filter.to) = d;
+    }
+
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        qputenv("QT_LOGGING_RULES", "qt.qpa.*=false");
+    int argc = 1;
+    char program[] = "billprint";
+    char *argv[] = {program, nullptr};
+    QGuiApplication app(argc, argv);
+
+    AppState state;
+    StartUp(state, o.value(QStringLiteral("db")), QCoreApplication::applicationDirPath());
+    if (state.DbConnection.isEmpty()) {
+        err(QStringLiteral("billprint: cannot open the database: %1\n").arg(state.DatabaseError));
+        return ExitCannotOpen;
+    }
+    const int status = listRegister(state, name, filter, o.has(QStringLiteral("csv")));
+    CloseDatabase(state);
+    return status;
+}
+
+} // namespace cli
