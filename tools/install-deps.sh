@@ -13,6 +13,7 @@ packages=(
   postgresql libqt6sql6-psql
   qt6-translations-l10n
   dpkg-dev desktop-file-utils appstream man-db
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

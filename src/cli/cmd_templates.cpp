@@ -23,12 +23,18 @@ int runTemplates(const QStringList &args)
     TemplateStore store(state.DbConnection);
     QList<ClassRow> classes;
     QList<BillRow> bills;
-    // A class or template row without a name leaves the tree (and so the
-    // list) without classes or without templates, as the window shows it.
-    if (!store.listClasses(classes))
-        classes.clear();
-    if (classes.isEmpty() || !store.listBills(bills))
-        bills.clear();
+    QStringList leftOut;
+    // A list that cannot be read is an error, never an empty list.
+    StoreStatus read = store.listClasses(classes, &leftOut);
+    if (read)
+        read = store.listBills(bills, &leftOut);
+    if (!read) {
+        err(QStringLiteral("billprint templates: cannot read %1: %2\n").arg(state.DatabasePath, read.message));
+        CloseDatabase(state);
+        return ExitCannotOpen;
+    }
+    for (const QString &row : std::as_const(leftOut))
+        err(QStringLiteral("billprint templates: left out a row without number or name: %1\n").arg(row));
     // As in the tree: a class number seen before adds no second node.
     QString text;
     QSet<qint64> seen;

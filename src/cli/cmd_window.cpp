@@ -76,12 +76,6 @@ int runWindow(int argc, char *argv[], const QString &dbPath)
     attachCommands(*window);
     window->fitToScreen();
     window->show();
-    // A server's refusal was shown with the offer of the local file.
-    if (!state.DatabaseError.isEmpty() && !database::isServerUrl(state.DatabasePath))
-        QMessageBox::warning(window, QStringLiteral("注意"),
-                             uitext::failure(QStringLiteral("无法打开数据库“%1”，模板和票据都不能使用。")
-                                                 .arg(database::displayName(state.DatabasePath)),
-                                             state.DatabaseError));
     // For start-up measurements: quit as soon as the window has been shown.
     if (qEnvironmentVariableIsSet("BILLPRINT_QUIT_WHEN_SHOWN"))
         QTimer::singleShot(0, &app, &QCoreApplication::quit);

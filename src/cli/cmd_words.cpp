@@ -6,9 +6,6 @@ namespace cli {
 
 namespace {
 
-// Exit status when the amount cannot be put into words.
-constexpr int ExitCannotConvert = 3;
-
 const QString WordsUsage = QStringLiteral(
     "usage: billprint words chinese AMOUNT [--places N]\n"
     "       billprint words english AMOUNT\n");
@@ -24,8 +21,8 @@ int printResult(const words::WordsResult &r, const QString &amount)
     // The English words of a too long amount are the text "Overflow 21":
     // that is what a field shows, so it is printed like any other result.
     if (!r.ok() && r.text.isEmpty()) {
-        err(QStringLiteral("billprint words: cannot convert \"%1\": %2\n").arg(amount, r.message));
-        return ExitCannotConvert;
+        err(QStringLiteral("billprint words: cannot convert \"%1\": %2\n").arg(amount.left(60), r.message));
+        return ExitUsage;
     }
     out(r.text + QLatin1Char('\n'));
     return ExitOk;

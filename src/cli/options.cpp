@@ -73,6 +73,11 @@ Options parseOptions(const QStringList &args, const QStringList &withValue, cons
     for (const QString &name : withValue)
         if (parser.isSet(name))
             o.values[name] = parser.values(name);
+    // An empty database path would open whatever the current folder holds.
+    if (o.values.value(QStringLiteral("db")).contains(QString())) {
+        o.error = QStringLiteral("option --db needs a path, not \"\"");
+        return o;
+    }
     for (const QString &name : flags)
         if (parser.isSet(name))
             o.values[name] << QString();

@@ -21,6 +21,8 @@ struct AppState {
     QString DatabasePath;
     QString DbConnection; // name of the Qt SQL connection; empty until opened
     QString DatabaseError; // why the database could not be opened, if it could not
+    bool DatabaseDamaged = false;  // the file failed SQLite's check of its pages
+    bool DatabaseReadOnly = false; // opened read-only: the user cannot write the file or its folder
 
     // Application record
     QString AppTitle;

@@ -218,6 +218,8 @@ Status Register::prepare(const BillTemplate &t) const
     if (missing.isEmpty() && existing.contains(QString::fromLatin1(TextColumn))
         && existing.contains(QString::fromLatin1(DateColumn)))
         return {};
+    if (Status w = sql::writable(db); !w)
+        return w;
     if (!db.transaction())
         return Status::failure(db.lastError().text());
     // Workstations printing at once on a server change the table one after
@@ -333,6 +335,8 @@ Status Register::begin() const
     QSqlDatabase db = dbOf(m_connection);
     if (!db.isOpen())
         return Status::failure(QStringLiteral("the database is not open"));
+    if (Status w = sql::writable(db); !w)
+        return w;
     if (!db.transaction())
         return Status::failure(QStringLiteral("recording the bill: %1").arg(db.lastError().text()));
     return {};

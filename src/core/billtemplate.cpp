@@ -153,6 +153,21 @@ void readText(const PropertyEntry &e, TemplateField &f)
     }
 }
 
+// The money columns' widths and stored positions keep to the bounds of any
+// place or size, so that laying the columns out cannot overflow.
+Status checkMoneyLengths(const PropertyList &props, const QString &key, const QString &name)
+{
+    for (const PropertyEntry &e : props) {
+        if (e.key != prop::LineWidth && e.key != prop::ColumnWidth && e.key < prop::FirstColumn)
+            continue;
+        const double v = propvalue::leadingNumber(e.value);
+        if (!(v >= -BillTemplate::MaxTwips && v <= BillTemplate::MaxTwips))
+            return Status::failure(QStringLiteral("字段 %1（%2）：%3")
+                                       .arg(key, name.left(60), tooFar(QStringLiteral("金额栏位"), e.value)));
+    }
+    return {};
+}
+
 Status readField(const FieldRecord &record, const QString &key, TemplateField &f)
 {
     Status status;
@@ -204,7 +219,9 @@ Status readField(const FieldRecord &record, const QString &key, TemplateField &f
         if (e.key == prop::NotPrinted && propvalue::isYes(e.value))
             f.notPrinted = true;
     }
-    if (f.kind == KindMoney)
+    if (f.kind == KindMoney && status.ok())
+        status = checkMoneyLengths(record.props(), key, f.name);
+    if (f.kind == KindMoney && status.ok())
         f.columns = readMoneyColumns(record.props(), f.rect.width());
     return status;
 }

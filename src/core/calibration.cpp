@@ -274,6 +274,8 @@ StoreStatus CalibrationStore::save(const PrinterCalibration &c) const
 {
     if (!m_store.isOpen())
         return StoreStatus::failure(QStringLiteral("the database is not open"));
+    if (StoreStatus w = sql::writable(m_store.database()); !w)
+        return w;
     if (c.scaleX <= 0.0 || c.scaleY <= 0.0)
         return StoreStatus::failure(QStringLiteral("a scale must be above 0 %"));
     if (StoreStatus s = ensureTable(); !s)
@@ -303,6 +305,8 @@ StoreStatus CalibrationStore::remove(const QString &printerName) const
 {
     if (!m_store.isOpen())
         return StoreStatus::failure(QStringLiteral("the database is not open"));
+    if (StoreStatus w = sql::writable(m_store.database()); !w)
+        return w;
     if (!m_store.tableExists(calibration::tableName()))
         return {};
     QSqlQuery q(m_store.database());

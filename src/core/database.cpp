@@ -118,6 +118,18 @@ StoreStatus createDefaultSchema(const QString &connectionName)
     return {};
 }
 
+// The folders of `dir` that do not exist yet, the outermost first.
+static QStringList missingFolders(const QString &dir)
+{
+    QStringList missing;
+    for (QString d = QDir::cleanPath(dir); !QFileInfo::exists(d); d = QFileInfo(d).absolutePath()) {
+        missing.prepend(d);
+        if (QFileInfo(d).absolutePath() == d)
+            break;
+    }
+    return missing;
+}
+
 StoreStatus ensureExists(const QString &path)
 {
     if (isServerUrl(path))
@@ -125,6 +137,12 @@ StoreStatus ensureExists(const QString &path)
     const QFileInfo info(path);
     if (info.exists())
         return {};
+    // A link to a missing file: creating a database through it would put a
+    // file wherever the link points, and removing a failed one the link.
+    if (info.isSymLink())
+        return StoreStatus::failure(QStringLiteral("%1 is a link to %2, which does not exist")
+                                        .arg(path, info.symLinkTarget()));
+    const QStringList newFolders = missingFolders(info.absolutePath());
     if (!QDir().mkpath(info.absolutePath()))
         return StoreStatus::failure(QStringLiteral("cannot create the folder %1").arg(info.absolutePath()));
     const QString name = QStringLiteral("billprint-create-%1").arg(quintptr(&info), 0, 16);
@@ -139,16 +157,35 @@ StoreStatus ensureExists(const QString &path)
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
-    if (!status)
-        QFile::remove(path); // a half-made file would later look like a broken database
+    if (!status) {
+        // A half-made file would later look like a broken database. Only
+        // what this run made goes: the file and the folders made for it.
+        if (QFileInfo(path).isFile() && !QFileInfo(path).isSymLink())
+            QFile::remove(path);
+        for (auto it = newFolders.crbegin(); it != newFolders.crend(); ++it)
+            QDir().rmdir(*it);
+    }
     return status;
 }
 
 StoreStatus checkUsable(const QString &connectionName)
 {
     QSqlDatabase db = QSqlDatabase::database(connectionName, false);
-    if (StoreStatus s = sqldialect::probe(db); !s)
-        return s;
+    if (sqldialect::isServer(db)) {
+        if (StoreStatus s = sqldialect::probe(db); !s)
+            return s;
+    } else {
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
+            const bool damaged = q.lastError().nativeErrorCode() == QLatin1String("11"); // SQLITE_CORRUPT
+            return StoreStatus::failure(q.lastError().text().isEmpty() ? QStringLiteral("not a database")
+                                                                        : q.lastError().text(),
+                                        damaged ? DamagedError : 1);
+        }
+        q.finish();
+        if (StoreStatus intact = checkIntegrity(connectionName); !intact)
+            return intact;
+    }
     const QStringList tables = sqldialect::tables(db);
     QStringList missing;
     for (const char *t : {"AppInfo", "ClassList", "BillList", "LanguageSet"})
@@ -159,48 +196,102 @@ StoreStatus checkUsable(const QString &connectionName)
     return {};
 }
 
-} // namespace database
-
-// Write-ahead logging: a save commits without rewriting the file, and a
-// crash mid-save cannot damage older data. Only for a file already known to
-// be a billprint database, which this then changes.
-static void useWriteAheadLog(QSqlDatabase &db, const QString &path)
+StoreStatus checkIntegrity(const QString &connectionName)
 {
-    if (!QFileInfo(path).isWritable())
-        return;
-    QSqlQuery pragma(db);
-    pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
-    pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+    QSqlQuery q(db);
+    // The quick check reads every page once without comparing indexes with
+    // their tables: a few milliseconds for the shipped database.
+    QStringList problems;
+    if (!q.exec(QStringLiteral("PRAGMA quick_check(5)")))
+        problems << q.lastError().text();
+    while (q.isActive() && q.next()) {
+        const QString line = q.value(0).toString();
+        if (line != QLatin1String("ok"))
+            problems << line;
+    }
+    if (problems.isEmpty() && q.lastError().isValid())
+        problems << q.lastError().text();
+    q.finish();
+    if (problems.isEmpty())
+        return {};
+    return StoreStatus::failure(QStringLiteral("the file is damaged (%1)").arg(problems.join(QStringLiteral("; ")).left(300)),
+                                DamagedError);
 }
 
-// Opens the file; on failure the reason goes to state.DatabaseError.
+bool isWritable(const QString &path)
+{
+    // The journal is a file beside the database: its folder must be writable too.
+    const QFileInfo info(path);
+    return info.isWritable() && QFileInfo(info.absolutePath()).isWritable();
+}
+
+} // namespace database
+
+// A database that an earlier version switched to write-ahead logging goes
+// back to a rollback journal: a WAL database cannot be read by a user who
+// cannot write its folder (an installation owned by root).
+static void useRollbackJournal(QSqlDatabase &db)
+{
+    QSqlQuery pragma(db);
+    if (pragma.exec(QStringLiteral("PRAGMA journal_mode")) && pragma.next()
+        && pragma.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0) {
+        pragma.finish();
+        if (!pragma.exec(QStringLiteral("PRAGMA journal_mode=DELETE")))
+            qCWarning(lcDb) << "cannot leave write-ahead logging:" << pragma.lastError().text();
+    }
+}
+
+// Opens the connection `name` on `path`, read-only when asked; the status's
+// error is DamagedError for a damaged file. `unchanging` opens the file as
+// one nobody writes meanwhile, the only way SQLite reads a database left in
+// write-ahead mode from a folder the user cannot write.
+static StoreStatus openConnection(const QString &name, const QString &path, bool readOnly, OpenMode mode,
+                                  bool unchanging = false)
+{
+    QSqlDatabase db = QSqlDatabase::contains(name) ? QSqlDatabase::database(name, false)
+                                                   : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.close();
+    db.setDatabaseName(unchanging ? QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?immutable=1")
+                                  : path);
+    if (readOnly)
+        db.setConnectOptions(unchanging ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI")
+                                        : QStringLiteral("QSQLITE_OPEN_READONLY"));
+    if (!db.open())
+        return StoreStatus::failure(QStringLiteral("cannot open %1: %2").arg(path, db.lastError().text()));
+    if (mode == OpenMode::AsIs)
+        return {};
+    StoreStatus s = database::checkUsable(name);
+    if (!s)
+        return StoreStatus::failure(QStringLiteral("%1 is not a usable billprint database: %2").arg(path, s.message),
+                                    s.error);
+    if (!readOnly) {
+        useRollbackJournal(db);
+        if (StoreStatus up = schema::upgrade(name); !up)
+            qCWarning(lcDb) << up.message;
+    }
+    return {};
+}
+
+// Opens the file; on failure the reason goes to state.DatabaseError. A file
+// the user cannot write opens read-only and untouched.
 static void openFile(AppState &state, const QString &name, const QString &path, OpenMode mode)
 {
     if (!QFileInfo(path).isFile()) {
         state.DatabaseError = QStringLiteral("the database file %1 does not exist").arg(path);
         return;
     }
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-    db.setDatabaseName(path);
-    if (!QFileInfo(path).isWritable())
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-    if (!db.open()) {
-        state.DatabaseError = QStringLiteral("cannot open %1: %2").arg(path, db.lastError().text());
-        return;
-    }
+    const bool readOnly = !database::isWritable(path);
     state.DbConnection = name;
-    if (mode == OpenMode::AsIs)
-        return;
-    StoreStatus s = database::checkUsable(name);
+    StoreStatus s = openConnection(name, path, readOnly, mode);
+    if (!s && readOnly && s.error != database::DamagedError)
+        s = openConnection(name, path, readOnly, mode, true);
     if (!s) {
-        state.DatabaseError = QStringLiteral("%1 is not a usable billprint database: %2").arg(path, s.message);
+        state.DatabaseError = s.message;
+        state.DatabaseDamaged = s.error == database::DamagedError;
         return;
     }
-    if (QFileInfo(path).isWritable()) {
-        useWriteAheadLog(db, path);
-        if (StoreStatus up = schema::upgrade(name); !up)
-            qCWarning(lcDb) << up.message;
-    }
+    state.DatabaseReadOnly = readOnly;
 }
 
 // The server's refusal in words a clerk understands, the server's own
@@ -270,6 +361,8 @@ int OpenDatabase(AppState &state, const QString &path, OpenMode mode)
 {
     CloseDatabase(state);
     state.DatabaseError.clear();
+    state.DatabaseDamaged = false;
+    state.DatabaseReadOnly = false;
     const QString name = QStringLiteral("billprint-%1").arg(quintptr(&state), 0, 16);
     if (database::isServerUrl(path))
         openServer(state, name, path, mode);

@@ -25,13 +25,17 @@ std::optional<ServerAddress> parseServerUrl(const QString &url, QString *why = n
 // The location as shown to a person: a server address without its password.
 QString displayName(const QString &location);
 
+// The error number of a status for a damaged database file (SQLite's own).
+inline constexpr int DamagedError = 11;
+
 // Where the database lives: --db wins (a file path, or a server address,
 // which is returned as it is); then DB/BillDB.db beside the
 // executable when it exists; then $XDG_DATA_HOME/billprint/DB/BillDB.db.
 QString resolvePath(const QString &dbArgument, const QString &programDir);
 
 // Creates a new default database at `path` (folders included) when no file
-// is there. An existing file is never touched.
+// is there. An existing file is never touched; a link to a missing file is
+// refused; after a failure only what this call made is removed.
 StoreStatus ensureExists(const QString &path);
 
 // Runs the default database's SQL on an open connection, in one
@@ -40,8 +44,16 @@ StoreStatus ensureExists(const QString &path);
 // finds the tables there (nothing is made twice).
 StoreStatus createDefaultSchema(const QString &connectionName);
 
-// Checks that the open connection is a usable billprint database.
+// Checks that the open connection is a usable billprint database: readable,
+// not damaged, with the tables the program needs.
 StoreStatus checkUsable(const QString &connectionName);
+
+// SQLite's quick check of every page; fails naming the damage.
+StoreStatus checkIntegrity(const QString &connectionName);
+
+// True when the user can write the file and the folder that holds it (where
+// the journal goes while a change is saved).
+bool isWritable(const QString &path);
 
 } // namespace database
 
@@ -49,7 +61,8 @@ StoreStatus checkUsable(const QString &connectionName);
 // (closing an open one first). An empty server database is set up with the
 // default data.
 // On failure the connection is closed and the reason kept in
-// state.DatabaseError; returns 0 or an error number.
+// state.DatabaseError; returns 0 or an error number. A database file the
+// user cannot write opens read-only (state.DatabaseReadOnly), untouched.
 // AsIs opens the database without setting it up, checking or upgrading it
 // (the target of a copy, which must stay empty until the copy).
 enum class OpenMode { SetUp, AsIs };

@@ -15,9 +15,11 @@ QString groupText(const QString &text, int groupSize, int spaces)
     if (groupSize < 1)
         return text;
     const QString gap(std::max(0, spaces), u' ');
+    // Groups of characters as people see them, never half an emoji.
+    const int length = textvalue::length(text);
     QString grouped;
-    for (qsizetype i = 0; i < text.size(); i += groupSize)
-        grouped += text.mid(i, groupSize) + gap;
+    for (int i = 0; i < length; i += groupSize)
+        grouped += textvalue::mid(text, i, groupSize) + gap;
     return grouped;
 }
 

@@ -315,7 +315,7 @@ void FillRules::runDateRule(const TemplateField &d)
         }
         if (!f.source || *f.source != d.key)
             continue;
-        m_doc.setDateText(f.key, typed.left(std::max(0, f.charLength)));
+        m_doc.setDateText(f.key, textvalue::left(typed, std::max(0, f.charLength)));
     }
 }
 

@@ -145,6 +145,8 @@ StoreStatus FormBackgroundStore::save(const QString &templateTable, const FormBa
 {
     if (!m_store.isOpen())
         return StoreStatus::failure(QStringLiteral("the database is not open"));
+    if (StoreStatus w = sql::writable(m_store.database()); !w)
+        return w;
     if (StoreStatus s = ensureTable(); !s)
         return s;
     return sql::replaceRow(m_store.database(), formbackground::tableName(),
@@ -158,6 +160,8 @@ StoreStatus FormBackgroundStore::remove(const QString &templateTable) const
 {
     if (!m_store.isOpen())
         return StoreStatus::failure(QStringLiteral("the database is not open"));
+    if (StoreStatus w = sql::writable(m_store.database()); !w)
+        return w;
     if (!m_store.tableExists(formbackground::tableName()))
         return {};
     QSqlQuery q(m_store.database());

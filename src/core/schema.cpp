@@ -170,6 +170,15 @@ StoreStatus storeMenuItem(QSqlDatabase &db)
     return addMenuItem(db, QStringLiteral("mSetupSub"), QStringLiteral("数据库服务器..."));
 }
 
+// One version number per template table, moved on by every save of a
+// design, so that a save can tell whether someone else saved in between.
+StoreStatus templateVersions(QSqlDatabase &db)
+{
+    return run(db, QStringLiteral("CREATE TABLE IF NOT EXISTS \"%1\" (\"templateTable\" VARCHAR(255) NOT NULL "
+                                  "PRIMARY KEY, \"version\" INTEGER NOT NULL)")
+                       .arg(QLatin1String(TemplateStore::VersionTable)));
+}
+
 // Every template's history table becomes a bill register: it gains the
 // columns that number a printed bill, mark it voided and name the printer,
 // the copies and the user. Rows and field columns stay as they are.
@@ -220,6 +229,7 @@ const QList<Step> &steps()
         {"not-printed-key", notPrintedKey},
         {"bill-register", billRegister},
         {"store-menu", storeMenuItem},
+        {"template-versions", templateVersions},
     };
     return all;
 }

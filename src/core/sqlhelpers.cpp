@@ -7,6 +7,15 @@ Q_LOGGING_CATEGORY(lcSql, "billprint.sql")
 
 namespace sql {
 
+StoreStatus writable(const QSqlDatabase &db)
+{
+    if (!db.connectOptions().contains(QLatin1String("QSQLITE_OPEN_READONLY")))
+        return {};
+    return StoreStatus::failure(QStringLiteral("数据库是只读的（没有写入这个文件或其文件夹的权限），不能保存修改：%1")
+                                    .arg(db.databaseName()),
+                                ReadOnlyError);
+}
+
 bool run(QSqlQuery &q, const QString &statement, const QVariantList &values)
 {
     // A server prepares only queries and row changes, not table definitions.
@@ -46,6 +55,8 @@ StoreStatus failure(const QSqlQuery &q, const QString &what)
 StoreStatus replaceRow(QSqlDatabase db, const QString &table, const QStringList &columns,
                        const QVariantList &values, const QString &what)
 {
+    if (StoreStatus w = writable(db); !w)
+        return w;
     QStringList quoted;
     for (const QString &c : columns)
         quoted << TemplateStore::quoteIdentifier(c);

@@ -8,6 +8,14 @@
 
 namespace sql {
 
+// The error number of a change refused because the database is read-only
+// (SQLite's own number for it).
+inline constexpr int ReadOnlyError = 8;
+
+// Refuses a change to a database opened read-only (one the user cannot
+// write), with a message saying so; fine otherwise.
+StoreStatus writable(const QSqlDatabase &db);
+
 // Prepares `statement`, binds `values` in order and runs it (without values:
 // runs it as it is, as a server cannot prepare a table definition).
 bool run(QSqlQuery &q, const QString &statement, const QVariantList &values = {});

@@ -39,6 +39,8 @@ public:
 
     StoreStatus begun() const
     {
+        if (StoreStatus w = sql::writable(m_db); !w)
+            return w;
         return m_open ? StoreStatus{}
                       : refuse(QStringLiteral("无法开始写入数据库：%1").arg(m_db.lastError().text()));
     }
@@ -107,6 +109,7 @@ struct NameReference {
 constexpr NameReference References[] = {
     {"ColumnDescriptions", "tableName", true},
     {"FormBackground", "templateTable", false},
+    {"TemplateVersions", "templateTable", false},
 };
 
 StoreStatus createTemplateTable(QSqlDatabase db, const QString &table)

@@ -98,6 +98,9 @@ StoreStatus TemplateStore::ReadTemplate(const QString &table, FieldRegistry &reg
             fields.append({key, PropertyList()});
         fields.last().second.append({qint16(q.value(2).toInt()), textOf(q.value(1)), textOf(q.value(3))});
     }
+    // A damaged page ends the rows early with an error, never quietly.
+    if (q.lastError().isValid())
+        return queryFailure(q, QStringLiteral("reading template %1").arg(table));
     q.finish();
 
     // Each field goes to the slot its key names; slots between them stay
@@ -114,7 +117,52 @@ StoreStatus TemplateStore::ReadTemplate(const QString &table, FieldRegistry &reg
     return {};
 }
 
-StoreStatus TemplateStore::WriteTemplate(const QString &table, const FieldRegistry &registry) const
+StoreStatus TemplateStore::templateVersion(const QString &table, qint64 &version) const
+{
+    version = 0;
+    if (!tableExists(QLatin1String(VersionTable)))
+        return {};
+    QSqlQuery q(database());
+    if (!run(q, QStringLiteral("SELECT \"version\" FROM \"%1\" WHERE \"templateTable\"=?").arg(QLatin1String(VersionTable)),
+             {table}))
+        return queryFailure(q, QStringLiteral("reading the version of %1").arg(table));
+    if (q.next())
+        version = q.value(0).toLongLong();
+    return {};
+}
+
+// Moves the template's version on by one inside the save's transaction.
+// With `expected`, only from that version: the row is changed with a
+// condition on its old value, so of two saves from the same version one
+// wins and the other finds no row to change, on any SQL server.
+static StoreStatus bumpVersion(QSqlDatabase db, const QString &table, std::optional<qint64> expected)
+{
+    const QString versions = TemplateStore::quoteIdentifier(QLatin1String(TemplateStore::VersionTable));
+    qint64 current = 0;
+    if (StoreStatus s = TemplateStore(db.connectionName()).templateVersion(table, current); !s)
+        return s;
+    if (expected && *expected != current)
+        return StoreStatus::failure(QStringLiteral("template %1 was saved elsewhere (version %2, opened at %3)")
+                                        .arg(table).arg(current).arg(*expected),
+                                    TemplateStore::ChangedElsewhere);
+    QSqlQuery q(db);
+    if (current == 0) {
+        if (!run(q, QStringLiteral("INSERT INTO %1 (\"templateTable\",\"version\") VALUES (?,1)").arg(versions), {table}))
+            return StoreStatus::failure(QStringLiteral("template %1 was saved elsewhere at the same time").arg(table),
+                                        TemplateStore::ChangedElsewhere);
+        return {};
+    }
+    if (!run(q, QStringLiteral("UPDATE %1 SET \"version\"=? WHERE \"templateTable\"=? AND \"version\"=?").arg(versions),
+             {current + 1, table, current}))
+        return queryFailure(q, QStringLiteral("moving on the version of %1").arg(table));
+    if (q.numRowsAffected() != 1)
+        return StoreStatus::failure(QStringLiteral("template %1 was saved elsewhere at the same time").arg(table),
+                                    TemplateStore::ChangedElsewhere);
+    return {};
+}
+
+StoreStatus TemplateStore::WriteTemplate(const QString &table, const FieldRegistry &registry,
+                                         std::optional<qint64> expectedVersion) const
 {
     if (!isOpen())
         return StoreStatus::failure(QStringLiteral("the database is not open"));
@@ -124,6 +172,8 @@ StoreStatus TemplateStore::WriteTemplate(const QString &table, const FieldRegist
         return StoreStatus::failure(
             QStringLiteral("模板“%1”已不在数据库中（可能已被另一台电脑重命名或删除），没有保存").arg(table), 3);
     QSqlDatabase db = database();
+    if (StoreStatus w = sql::writable(db); !w)
+        return w;
     if (!db.transaction())
         return StoreStatus::failure(QStringLiteral("could not start saving %1: %2").arg(table, db.lastError().text()));
     const QString t = quoteIdentifier(table);
@@ -134,6 +184,12 @@ StoreStatus TemplateStore::WriteTemplate(const QString &table, const FieldRegist
         db.rollback();
         return s;
     };
+    if (tableExists(QLatin1String(VersionTable))) {
+        if (StoreStatus v = bumpVersion(db, table, expectedVersion); !v) {
+            db.rollback();
+            return v;
+        }
+    }
     if (!run(q, QStringLiteral("DELETE FROM %1").arg(t)))
         return fail(QStringLiteral("saving template %1").arg(table));
     const QString insert =
@@ -244,31 +300,67 @@ StoreStatus TemplateStore::readAppInfo(QList<AppInfoRow> &rows) const
     return {};
 }
 
-StoreStatus TemplateStore::listClasses(QList<ClassRow> &rows) const
+// A key read from the store as a number; nothing for NULL or a text that is
+// not a whole number.
+static std::optional<qint64> numberOf(const QVariant &v)
+{
+    if (v.isNull())
+        return std::nullopt;
+    bool ok = false;
+    const qint64 n = v.toString().trimmed().toLongLong(&ok);
+    return ok ? std::optional<qint64>(n) : std::nullopt;
+}
+
+// One left-out row for a message, its values cut to 60 characters.
+static QString describeRow(const QSqlQuery &q, int columns)
+{
+    QStringList parts;
+    for (int i = 0; i < columns; ++i) {
+        const QVariant v = q.value(i);
+        parts << QStringLiteral("%1=%2").arg(q.record().fieldName(i),
+                                            v.isNull() ? QStringLiteral("NULL") : v.toString().left(60));
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
+StoreStatus TemplateStore::listClasses(QList<ClassRow> &rows, QStringList *leftOut) const
 {
     rows.clear();
     QSqlQuery q(database());
     if (!run(q, QStringLiteral("SELECT \"cKey\", \"cName\" FROM \"ClassList\"")))
         return queryFailure(q, QStringLiteral("reading the classes"));
     while (q.next()) {
-        if (q.value(0).isNull() || q.value(1).isNull())
-            return StoreStatus::failure(QStringLiteral("a class has no number or no name"), 94);
-        rows.append({q.value(0).toLongLong(), q.value(1).toString()});
+        const std::optional<qint64> key = numberOf(q.value(0));
+        if (!key || q.value(1).isNull()) {
+            if (leftOut)
+                *leftOut << QStringLiteral("ClassList: %1").arg(describeRow(q, 2));
+            continue;
+        }
+        rows.append({*key, q.value(1).toString()});
     }
+    if (q.lastError().isValid())
+        return queryFailure(q, QStringLiteral("reading the classes"));
     return {};
 }
 
-StoreStatus TemplateStore::listBills(QList<BillRow> &rows) const
+StoreStatus TemplateStore::listBills(QList<BillRow> &rows, QStringList *leftOut) const
 {
     rows.clear();
     QSqlQuery q(database());
     if (!run(q, QStringLiteral("SELECT \"bKey\", \"bName\", \"cKey\" FROM \"BillList\"")))
         return queryFailure(q, QStringLiteral("reading the templates"));
     while (q.next()) {
-        if (q.value(0).isNull() || q.value(1).isNull() || q.value(2).isNull())
-            return StoreStatus::failure(QStringLiteral("a template has no number, name or class"), 94);
-        rows.append({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toLongLong()});
+        const std::optional<qint64> key = numberOf(q.value(0));
+        const std::optional<qint64> classKey = numberOf(q.value(2));
+        if (!key || !classKey || q.value(1).isNull()) {
+            if (leftOut)
+                *leftOut << QStringLiteral("BillList: %1").arg(describeRow(q, 3));
+            continue;
+        }
+        rows.append({*key, q.value(1).toString(), *classKey});
     }
+    if (q.lastError().isValid())
+        return queryFailure(q, QStringLiteral("reading the templates"));
     return {};
 }
 

@@ -41,6 +41,12 @@ class TemplateStore {
 public:
     explicit TemplateStore(const QString &connectionName);
 
+    // The table of template versions, one row per template table.
+    static constexpr const char *VersionTable = "TemplateVersions";
+    // The error of a save refused because the template was saved by someone
+    // else since the design opened.
+    static constexpr int ChangedElsewhere = 409;
+
     QSqlDatabase database() const;
     bool isOpen() const;
 
@@ -58,7 +64,14 @@ public:
     // transaction: a failure leaves the old rows. Fields are numbered
     // densely from slot 000 in slot order, and the keys that link fields
     // (12, 13, 26) follow the new numbers.
-    StoreStatus WriteTemplate(const QString &table, const FieldRegistry &registry) const;
+    // With `expectedVersion`, the save is refused (error ChangedElsewhere,
+    // nothing written) unless the template is still at that version; every
+    // save moves the version on by one.
+    StoreStatus WriteTemplate(const QString &table, const FieldRegistry &registry,
+                              std::optional<qint64> expectedVersion = std::nullopt) const;
+    // The template's version: how many saves it has had since versions were
+    // kept (0 for none). A designer remembers it when the design opens.
+    StoreStatus templateVersion(const QString &table, qint64 &version) const;
     // The keys WriteTemplate gives the registry's fields: current key ->
     // key as saved (numbered densely from slot 000 in slot order).
     static QMap<QString, QString> denseKeys(const FieldRegistry &registry);
@@ -71,8 +84,11 @@ public:
     QString columnDescription(const QString &table, const QString &column) const;
 
     StoreStatus readAppInfo(QList<AppInfoRow> &rows) const;
-    StoreStatus listClasses(QList<ClassRow> &rows) const;
-    StoreStatus listBills(QList<BillRow> &rows) const;
+    // The classes and templates in table order. A row without a name or
+    // with a key that is not a whole number is left out and described in
+    // *leftOut; any error of the database (a damaged file) is a failure.
+    StoreStatus listClasses(QList<ClassRow> &rows, QStringList *leftOut = nullptr) const;
+    StoreStatus listBills(QList<BillRow> &rows, QStringList *leftOut = nullptr) const;
     StoreStatus countLanguageGroup(const QString &group, int &count) const;
     // A menu group's rows, ordered by LName, LType.
     StoreStatus readMenuGroup(const QString &group, QList<LanguageRow> &rows) const;

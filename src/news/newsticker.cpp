@@ -5,6 +5,7 @@
 
 #include <QNetworkAccessManager>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 NewsTicker::NewsTicker(const AppState &state, QWidget *parent)
     : LinkLabel(parent), m_state(state), m_net(new QNetworkAccessManager(this)),
@@ -81,15 +82,37 @@ void NewsTicker::NewsTimer_Timer()
     news->GetPage(m_state.AppNewsServer);
 }
 
+QString NewsTicker::firstLine(const QString &text)
+{
+    static const QRegularExpression lineBreak(QStringLiteral(R"([\r\n\x{2028}\x{2029}\x{0085}\f\v])"));
+    for (const QString &line : text.split(lineBreak))
+        if (!line.trimmed().isEmpty())
+            return line.trimmed();
+    return {};
+}
+
+void NewsTicker::fitWithin(int width)
+{
+    // What the label adds around its text: frame, margins and indent.
+    const int around = sizeHint().width() - fontMetrics().horizontalAdvance(text());
+    setText(fontMetrics().elidedText(m_line, Qt::ElideRight, qMax(0, width - around)));
+    adjustSize();
+    if (this->width() > width)
+        resize(qMax(0, width), height());
+}
+
 void NewsTicker::showNews(const QString &text)
 {
-    setText(text);
+    // One line however long or many-lined the reply: its first line, which
+    // the window then elides to the room it has.
+    m_line = firstLine(text);
+    setText(m_line);
     const auto &colours = ConsoleColours();
     const auto pick = QRandomGenerator::global()->bounded(static_cast<int>(colours.size()));
     QPalette pal = palette();
     pal.setColor(QPalette::WindowText, colours[static_cast<std::size_t>(pick)]);
     setPalette(pal);
-    emit NewsShown(text);
+    emit NewsShown(m_line);
 }
 
 void NewsTicker::openDownLoadPage()

@@ -36,6 +36,13 @@ public:
     // Deadline of one fetch (10 s unless changed).
     void SetFetchTimeout(int ms) { m_fetchTimeoutMs = ms; }
 
+    // The text shown for a reply: its first line that holds anything.
+    static QString firstLine(const QString &text);
+    // The line elided to at most `width` pixels, the label sized to it.
+    void fitWithin(int width);
+    // The whole line of the last news, before any eliding.
+    QString line() const { return m_line; }
+
     static const std::array<QColor, 16> &ConsoleColours();
     static QColor Background();
 
@@ -45,7 +52,8 @@ public slots:
     void NewsTimer_Timer();
 
 signals:
-    // The caption has just been replaced by text (empty after a failed fetch).
+    // The caption has just been replaced by text, the reply's first line
+    // (empty after a failed fetch).
     void NewsShown(const QString &text);
 
 private:
@@ -58,4 +66,5 @@ private:
     QNetworkAccessManager *m_net = nullptr;
     QPointer<NewsCls> m_news;
     int m_fetchTimeoutMs;
+    QString m_line;
 };

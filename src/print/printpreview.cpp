@@ -76,7 +76,7 @@ PreviewSurface::PreviewSurface(QWidget *parent) : QWidget(parent)
 
 void PreviewSurface::Cls()
 {
-    m_picture.fill(palette().color(QPalette::Window));
+    m_items.clear();
     update();
 }
 
@@ -92,28 +92,43 @@ void PreviewSurface::drawItems(const PrintItems &items)
 {
     if (items.isEmpty())
         return;
+    m_items = items;
     resize(px(items.first().left), px(items.first().top));
-    const qreal ratio = devicePixelRatioF();
-    m_picture = QPixmap(qMax(1, qRound(width() * ratio)), qMax(1, qRound(height() * ratio)));
-    m_picture.setDevicePixelRatio(ratio);
-    m_picture.fill(palette().color(QPalette::Window));
-    QPainter painter(&m_picture);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.setTransform(BillRenderer::twipsTransform(units::TwipsPerInch / units::TwipsPerPixel,
-                                                      units::TwipsPerInch / units::TwipsPerPixel));
-    if (m_underlay)
-        formbackground::paint(painter, *m_underlay, m_underlayImage);
-    BillRenderer::paint(painter, items);
-    painter.end();
     show();
     update();
 }
 
-void PreviewSurface::paintEvent(QPaintEvent *)
+// Paints the window colour, the scanned form and the items into `area`
+// (surface pixels) only; the painter clips to it.
+void PreviewSurface::paintBill(QPainter &painter, const QRect &area) const
+{
+    painter.fillRect(area, palette().color(QPalette::Window));
+    if (m_items.isEmpty())
+        return;
+    painter.setClipRect(area);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setTransform(BillRenderer::twipsTransform(units::TwipsPerInch / units::TwipsPerPixel,
+                                                      units::TwipsPerInch / units::TwipsPerPixel),
+                         true);
+    if (m_underlay)
+        formbackground::paint(painter, *m_underlay, m_underlayImage);
+    BillRenderer::paint(painter, m_items);
+}
+
+void PreviewSurface::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    if (!m_picture.isNull())
-        painter.drawPixmap(0, 0, m_picture);
+    paintBill(painter, event->rect());
+}
+
+QImage PreviewSurface::picture(const QRect &area) const
+{
+    const QRect shown = area.isEmpty() ? rect() : area;
+    QImage image(shown.size(), QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.translate(-shown.topLeft());
+    paintBill(painter, shown);
+    return image;
 }
 
 // ---- window --------------------------------------------------------------

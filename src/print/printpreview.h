@@ -23,7 +23,9 @@ class QScrollArea;
 class WrapBar;
 struct AppState;
 
-// The preview surface: keeps the picture drawn on it.
+// The preview surface: keeps the items drawn on it and paints the part of
+// them that is on screen, so that a bill of any size needs no image larger
+// than the window shows.
 class PreviewSurface : public QWidget {
     Q_OBJECT
 public:
@@ -31,7 +33,9 @@ public:
     void Cls();
     // Sizes the surface to the bill and draws the items on it.
     void drawItems(const PrintItems &items);
-    const QPixmap &picture() const { return m_picture; }
+    // The surface as it paints `area` (the whole surface when empty), for
+    // a look at what it shows.
+    QImage picture(const QRect &area = {}) const;
     // The scanned form drawn under the items on screen; it is never printed.
     void setUnderlay(const std::optional<FormBackground> &bg);
 
@@ -39,7 +43,9 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QPixmap m_picture;
+    void paintBill(QPainter &painter, const QRect &area) const;
+
+    PrintItems m_items;
     std::optional<FormBackground> m_underlay;
     QImage m_underlayImage;
 };

@@ -111,12 +111,24 @@ bool TreePopup::saveDesign()
     }
     // The template is written first, in one transaction: when that fails the
     // user keeps the design on the screen and the stored template its rows.
-    const StoreStatus saved = TemplateStore(st.DbConnection).WriteTemplate(m_designTable, st.Registry);
+    // A template saved by someone else since the design opened is never
+    // written over without asking.
+    StoreStatus saved = TemplateStore(st.DbConnection).WriteTemplate(m_designTable, st.Registry, m_designVersion);
+    if (saved.error == TemplateStore::ChangedElsewhere) {
+        switch (askAboutConflict()) {
+        case ConflictAnswer::Overwrite:
+            saved = TemplateStore(st.DbConnection).WriteTemplate(m_designTable, st.Registry);
+            break;
+        case ConflictAnswer::SaveCopy: return saveAsCopy();
+        case ConflictAnswer::Cancel: return false;
+        }
+    }
     if (!saved) {
         if (showError)
             showError(saved);
         return false;
     }
+    rememberVersion();
     m_design.history().markSaved();
     const StoreStatus synced = history::SyncHistoryColumns(st, m_designTable);
     if (!synced && showError)
@@ -143,6 +155,13 @@ void TreePopup::leaveDesign(bool reopen)
 void TreePopup::DesignTemplate()
 {
     AppState &st = m_win.state();
+    // A design could never be saved: say so before any work is done.
+    if (st.DatabaseReadOnly) {
+        QMessageBox::warning(&m_win, QStringLiteral("注意"),
+                             QStringLiteral("数据库是只读的（没有写入 %1 或其文件夹的权限），不能设计模板。")
+                                 .arg(st.DatabasePath));
+        return;
+    }
     // A design in progress is settled before another (or the same) opens.
     if (!settleDesign())
         return;
@@ -158,6 +177,9 @@ void TreePopup::DesignTemplate()
     // field it had current when that field is still there.
     const QString current = st.CurrentKey;
     m_designTable = table;
+    m_designClass = st.SelectedClass.text;
+    m_designBill = st.SelectedBill.text;
+    rememberVersion();
     m_designName = st.SelectedBill.text;
     m_openedWhole = false;
     if (!table.isEmpty()) {

@@ -21,6 +21,10 @@ public:
     enum Item { DesignItem = 5, EndDesignItem = 7 };
     // The answers to "保存对模板的修改吗？".
     enum class Answer { Save, Discard, Cancel };
+    // The answers when the template was saved elsewhere since the design
+    // opened: write over it, save the design as a new template, or keep
+    // designing.
+    enum class ConflictAnswer { Overwrite, SaveCopy, Cancel };
 
     // Creates the handler for the window's pop-up menu and connects it to
     // MDIMain::popupItemClicked. Owned by the window.
@@ -61,9 +65,20 @@ private:
     // that writing it cannot empty or cut the stored template.
     bool designIsWhole() const;
 
+    // When someone else saved the template since the design opened.
+    ConflictAnswer askAboutConflict() const;
+    // Saves the design as a new template beside the one designed, which
+    // then becomes the template open for design.
+    bool saveAsCopy();
+    // The template's version now, remembered as the one the design is at.
+    void rememberVersion();
+
     MDIMain &m_win;
     DesignMode &m_design;
     QString m_designTable;
+    QString m_designClass; // class and template names of the designed template
+    QString m_designBill;
+    std::optional<qint64> m_designVersion; // its version when opened or last saved
     QString m_designName; // the template's name as the tree shows it
     bool m_openedWhole = false;
 };

@@ -5,6 +5,7 @@
 #include "core/database.h"
 #include "core/templatestore.h"
 #include "app/toolbox.h"
+#include "app/uitext.h"
 #include "core/units.h"
 #include "fields/checkctl.h"
 #include "fields/datectl.h"
@@ -70,7 +71,8 @@ MDIMain::MDIMain(AppState &state, QWidget *parent) : QMainWindow(parent), m_stat
     auto *f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     f1->setContext(Qt::ApplicationShortcut);
     connect(f1, &QShortcut::activated, this, &MDIMain::showHelp);
-    setWindowTitle(m_state.AppTitle);
+    // A database the user cannot write is shown, and only shown.
+    setWindowTitle(m_state.DatabaseReadOnly ? QStringLiteral("%1 [只读]").arg(m_state.AppTitle) : m_state.AppTitle);
     startNews();
     m_loaded = true;
 }
@@ -231,6 +233,17 @@ void MDIMain::createTree()
     m_tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     if (int err = m_tree->ShowTree(TemplateStore(m_state.DbConnection)))
         qCWarning(lcMain) << "tree: reading failed with" << err;
+    // A database that did not open, or a tree that could not show
+    // everything, says so once the window is up.
+    QString problem = m_tree->problem();
+    // A server's refusal was shown at start-up with the offer of the local file.
+    if (!m_state.DatabaseError.isEmpty() && !database::isServerUrl(m_state.DatabasePath))
+        problem = uitext::failure((m_state.DatabaseDamaged ? QStringLiteral("数据库文件“%1”已损坏，模板和票据都不能使用。")
+                                                           : QStringLiteral("无法打开数据库“%1”，模板和票据都不能使用。"))
+                                      .arg(database::displayName(m_state.DatabasePath)),
+                                  m_state.DatabaseError);
+    if (!problem.isEmpty())
+        QTimer::singleShot(0, this, [this, problem] { showNotice(problem); });
     // Names added or renamed later fit the tree too, once the tree is filled.
     auto *refit = new QTimer(this);
     refit->setSingleShot(true);

@@ -112,6 +112,8 @@ public:
     int treeFitWidth() const;
     // Opens the help at its first page (what F1 does).
     void showHelp();
+    // A "注意" box over the window that does not wait for its answer.
+    void showNotice(const QString &text);
     HelpViewer *helpViewer() const { return m_help; }
 
 signals:

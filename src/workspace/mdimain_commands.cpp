@@ -52,6 +52,10 @@ void MDIMain::TreeViewCtl_DblClick()
 int MDIMain::ReadAddCtl(const QString &table, int design)
 {
     m_opener->ReadAddCtl(table, design);
+    // A template that cannot be opened (a damaged table, places beyond the
+    // bounds) says why; the surface stays empty.
+    if (!m_opener->lastStatus().ok())
+        showNotice(m_opener->lastStatus().message);
     // The bill may have changed size: place it and its bars again.
     if (m_splitter)
         LayoutPanes(m_splitterX);
@@ -92,6 +96,13 @@ void MDIMain::ShowToolButton(int number, bool visible)
 }
 
 // ---- toolbar ------------------------------------------------------------
+
+void MDIMain::showNotice(const QString &text)
+{
+    auto *box = new QMessageBox(QMessageBox::Warning, QStringLiteral("注意"), text, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
 
 void MDIMain::ToolBarCtl_ButtonClick(QAction *button)
 {

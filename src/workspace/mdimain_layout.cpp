@@ -262,7 +262,8 @@ void MDIMain::placeNewsLabel()
         return;
     // Bottom right of the client area, 200 twips in from both edges.
     const int margin = units::twipsToPixels(200);
-    m_news->adjustSize();
+    // One line, never wider than the client: a long line is elided.
+    m_news->fitWithin(m_client->width() - 2 * margin);
     m_news->move(m_client->width() - m_news->width() - margin,
                  m_client->height() - m_news->height() - margin);
     // Above the bill, but never over the print preview: its settings bar

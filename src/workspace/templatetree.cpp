@@ -63,17 +63,15 @@ QTreeWidgetItem *TemplateTree::findByKey(const QString &key) const
 
 int TemplateTree::ShowTree(const TemplateStore &store)
 {
-    // The store refuses a class or template row without number or name as a
-    // whole, so such a row leaves the tree empty, or with class nodes only.
+    m_problem.clear();
     QList<ClassRow> classes;
-    StoreStatus st = store.listClasses(classes);
+    QStringList leftOut;
+    StoreStatus st = store.listClasses(classes, &leftOut);
     if (!st) {
         qCWarning(lcTree) << "reading the classes:" << st.message;
-        return st.error;
+        m_problem = QStringLiteral("读取模板类别失败：%1").arg(st.message);
+        return st.error ? st.error : 1;
     }
-    if (classes.isEmpty())
-        return 0;
-
     QHash<qint64, QTreeWidgetItem *> classNodes;
     for (const ClassRow &c : classes) {
         const QString key = kClassPrefix + QString::number(c.cKey);
@@ -85,10 +83,11 @@ int TemplateTree::ShowTree(const TemplateStore &store)
     }
 
     QList<BillRow> bills;
-    st = store.listBills(bills);
+    st = store.listBills(bills, &leftOut);
     if (!st) {
         qCWarning(lcTree) << "reading the templates:" << st.message;
-        return st.error;
+        m_problem = QStringLiteral("读取模板列表失败：%1").arg(st.message);
+        return st.error ? st.error : 1;
     }
     for (const BillRow &b : bills) {
         QTreeWidgetItem *parent = classNodes.value(b.cKey);
@@ -97,6 +96,10 @@ int TemplateTree::ShowTree(const TemplateStore &store)
             continue;
         }
         addNode(parent, kBillPrefix + QString::number(b.bKey), b.bName);
+    }
+    if (!leftOut.isEmpty()) {
+        qCWarning(lcTree) << "rows left out:" << leftOut;
+        m_problem = QStringLiteral("以下记录缺少编号或名称，未显示：\n%1").arg(leftOut.join(QLatin1Char('\n')));
     }
     return 0;
 }

@@ -15,11 +15,14 @@ public:
 
     explicit TemplateTree(QWidget *parent = nullptr);
 
-    // Fills the tree from the class and template lists. A class row without
-    // number or name leaves the tree empty; a template row without number,
-    // name or class leaves the class nodes only. Returns 0 or the error
-    // number of a failed query (the nodes added so far stay).
+    // Fills the tree from the class and template lists. A row without
+    // number or name is left out; problem() then names it. Returns 0 or the
+    // error number of a failed query (the nodes added so far stay, and
+    // problem() says what failed).
     int ShowTree(const TemplateStore &store);
+    // What the last fill could not show, in words for a "注意" box; empty
+    // when every row was shown.
+    QString problem() const { return m_problem; }
     // Empties the tree and fills it again (after classes or templates
     // were added, renamed or removed).
     int RefreshTree(const TemplateStore &store);
@@ -51,4 +54,5 @@ private:
     QTreeWidgetItem *addNode(QTreeWidgetItem *parent, const QString &key, const QString &text);
 
     int m_nodeCount = 0;
+    QString m_problem;
 };

@@ -5,6 +5,7 @@
 #include "core/exactamount.h"
 #include "core/fillrules.h"
 #include "core/moneylayout.h"
+#include "core/textvalue.h"
 
 #include <QtTest>
 
@@ -87,6 +88,8 @@ Props member(const QString &source, const QString &previous, int capacity,
 class TestFillRules : public QObject {
     Q_OBJECT
 private slots:
+    void limitsKeepCharactersWhole_data();
+    void limitsKeepCharactersWhole();
     void exactArithmetic_data();
     void exactArithmetic();
     void sumIntoText_data();
@@ -108,6 +111,38 @@ private slots:
     void singleBoxReadsYuan();
     void cyclesFinish();
 };
+
+// Length limits and groups count the characters people see: an emoji, an
+// emoji with its skin tone, a family joined by zero-width joiners and a
+// letter with a combining accent are each one character, never cut apart.
+void TestFillRules::limitsKeepCharactersWhole_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<QString>("kept");
+    QTest::addColumn<QString>("groupsOfTwo");
+    const QString smile = QStringLiteral("😀");
+    const QString thumb = QStringLiteral("👍🏽");
+    const QString family = QStringLiteral("👨‍👩‍👧");
+    const QString accent = QStringLiteral("e\u0301");
+    QTest::newRow("emoji") << "ab" + smile + smile << 3 << "ab" + smile << "ab " + smile + smile + " ";
+    QTest::newRow("skin tone") << "a" + thumb + "b" << 2 << "a" + thumb << "a" + thumb + " b ";
+    QTest::newRow("joined family") << family + family << 1 << family << family + family + " ";
+    QTest::newRow("combining accent") << "caf" + accent + "s" << 4 << "caf" + accent << "ca f" + accent + " s ";
+    QTest::newRow("chinese") << QStringLiteral("上海浦江") << 3 << QStringLiteral("上海浦") << QStringLiteral("上海 浦江 ");
+}
+
+void TestFillRules::limitsKeepCharactersWhole()
+{
+    QFETCH(QString, text);
+    QFETCH(int, limit);
+    QFETCH(QString, kept);
+    QFETCH(QString, groupsOfTwo);
+    QCOMPARE(textvalue::left(text, limit), kept);
+    QVERIFY(QStringView(textvalue::left(text, limit)).isValidUtf16());
+    QCOMPARE(fillrules::groupText(text, 2, 1), groupsOfTwo);
+    QVERIFY(QStringView(fillrules::groupText(text, 2, 1)).isValidUtf16());
+}
 
 void TestFillRules::exactArithmetic_data()
 {

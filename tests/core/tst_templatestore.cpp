@@ -214,6 +214,42 @@ private Q_SLOTS:
         QVERIFY(!store.tableExists(DefaultTable));
     }
 
+    // Two designers open the template at the same version; the first save
+    // wins, the second is refused with nothing written, and a save without
+    // a version (an overwrite the user chose) goes through.
+    void saveFromAnOldVersionIsRefused()
+    {
+        OPEN_FRESH_STORE(m_state, m_dir, ++m_count);
+        const TemplateStore store = this->store();
+        AppState other;
+        QCOMPARE(OpenDatabase(other, m_state.DatabasePath), 0);
+        const TemplateStore otherStore(other.DbConnection);
+        FieldRegistry mine, theirs;
+        QVERIFY(store.ReadTemplate(DefaultTable, mine).ok());
+        QVERIFY(otherStore.ReadTemplate(DefaultTable, theirs).ok());
+        qint64 opened = -1, otherOpened = -1;
+        QVERIFY(store.templateVersion(DefaultTable, opened).ok());
+        QVERIFY(otherStore.templateVersion(DefaultTable, otherOpened).ok());
+        QCOMPARE(opened, otherOpened);
+
+        QVERIFY(theirs.setEntry(1, 1, QStringLiteral("左"), QStringLiteral("4321")));
+        QVERIFY(otherStore.WriteTemplate(DefaultTable, theirs, otherOpened).ok());
+        const QStringList afterTheirs = rowsOf(store, DefaultTable);
+        qint64 now = -1;
+        QVERIFY(store.templateVersion(DefaultTable, now).ok());
+        QCOMPARE(now, opened + 1);
+
+        QVERIFY(mine.setEntry(1, 1, QStringLiteral("左"), QStringLiteral("1234")));
+        const StoreStatus refused = store.WriteTemplate(DefaultTable, mine, opened);
+        QCOMPARE(refused.error, TemplateStore::ChangedElsewhere);
+        QCOMPARE(rowsOf(store, DefaultTable), afterTheirs);
+        QVERIFY(store.WriteTemplate(DefaultTable, mine, now).ok());
+        QVERIFY(store.WriteTemplate(DefaultTable, mine).ok());
+        QVERIFY(store.templateVersion(DefaultTable, now).ok());
+        QCOMPARE(now, opened + 3);
+        CloseDatabase(other);
+    }
+
     void missingTableFails()
     {
         OPEN_FRESH_STORE(m_state, m_dir, ++m_count);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The "words" command: words and a newline on stdout, nothing else; usage
-# errors exit 2, amounts that cannot be put into words exit 3 with a message
-# on stderr only.
+# errors and amounts that cannot be put into words (a usage error too) exit
+# 2 with a message on stderr only.
 set -u
 exe="$1"
 fail=0
@@ -34,10 +34,10 @@ expect 0 "" chinese 00000000000
 expect 0 "One Thousand Two Hundred And Thirty-Four Dollars And Fifty-Six Cent Only" english 1234.56
 expect 0 "Ten Thousand  Dollars Only" english 10000
 expect 0 "Two Billion   And One Dollars Only" english 2000000001
-expect 3 "" chinese 12345678901234567.00
+expect 2 "" chinese 12345678901234567.00
 expect 0 "Overflow 21" english 1000000000000000000000
-expect 3 "" chinese abc
-expect 3 "" english -5
+expect 2 "" chinese abc
+expect 2 "" english -5
 expect 2 "" chinese
 expect 2 "" french 12
 expect 2 "" chinese 12 --places 4

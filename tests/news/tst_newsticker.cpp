@@ -31,6 +31,8 @@ private slots:
     void timerDrivesTheTicks();
     void coloursVary();
     void markupIsShownAsText();
+    void replyShowsAsOneLine_data();
+    void replyShowsAsOneLine();
     void clickOpensDownloadPage_data();
     void clickOpensDownloadPage();
 };
@@ -146,6 +148,45 @@ void TestNewsTicker::markupIsShownAsText()
     QVERIFY(shown.wait(5000));
     QCOMPARE(ticker.text(), QStringLiteral("<b>bold</b>"));
     QCOMPARE(ticker.textFormat(), Qt::PlainText);
+}
+
+void TestNewsTicker::replyShowsAsOneLine_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<QString>("line");
+    const QByteArray lng(3000, 'x');
+    QTest::newRow("many lines") << QByteArray("first news\nsecond\nthird\n") << "first news";
+    QTest::newRow("windows lines") << QByteArray("first news\r\nsecond") << "first news";
+    QTest::newRow("blank lines before") << QByteArray("\r\n\n  \nfirst news\nsecond") << "first news";
+    QTest::newRow("one long line") << lng << QString::fromLatin1(lng);
+    QTest::newRow("long lines") << (lng + "\n" + lng) << QString::fromLatin1(lng);
+}
+
+// However long or many-lined the reply, the line shows its first line and,
+// fitted to the room the window gives it, stays one line within that room.
+void TestNewsTicker::replyShowsAsOneLine()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(QString, line);
+    NewsServer server(NewsServer::Mode::Serve, reply);
+    AppState state;
+    state.AppNewsServer = server.Address();
+    QWidget window;
+    window.resize(400, 300);
+    auto *ticker = new NewsTicker(state, &window);
+    QSignalSpy shown(ticker, &NewsTicker::NewsShown);
+    ticker->NewsTimer_Timer();
+    QVERIFY(shown.wait(5000));
+    QCOMPARE(shown.first().first().toString(), line);
+    QCOMPARE(ticker->line(), line);
+    ticker->fitWithin(300);
+    QVERIFY2(ticker->width() <= 300, qPrintable(QString::number(ticker->width())));
+    QVERIFY(!ticker->text().contains(u'\n'));
+    QVERIFY(ticker->height() < 2 * ticker->fontMetrics().height() + 4);
+    if (ticker->fontMetrics().horizontalAdvance(line) > 300)
+        QVERIFY(ticker->text().endsWith(QChar(0x2026)));
+    else
+        QCOMPARE(ticker->text(), line);
 }
 
 void TestNewsTicker::clickOpensDownloadPage_data()

@@ -16,6 +16,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <optional>
@@ -119,6 +120,7 @@ private slots:
     void settingsBarFits();
     void followsTheWindow();
     void captionAndDrawing();
+    void hugeBillNeedsNoHugeImage();
     void withoutTemplateNothingIsDrawn();
     void openBillWhateverTheTreeSelects();
     void printerChoice();
@@ -313,7 +315,7 @@ void TestPreview::captionAndDrawing()
     QCOMPARE(p->PictureC()->geometry(), QRect(0, 0, px(12758), px(5102)));
     QVERIFY(!p->PictureC()->isHidden());
     // The drawn picture carries ink (the bill's texts) on its window colour.
-    const QImage image = p->PictureC()->picture().toImage();
+    const QImage image = p->PictureC()->picture();
     int inked = 0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
@@ -324,6 +326,48 @@ void TestPreview::captionAndDrawing()
         p->show();
         ws.window.grab().save(QDir::temp().filePath("preview.png"));
     }
+    delete p;
+}
+
+namespace {
+
+// The resident memory of this process in megabytes.
+long residentMb()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.value(1).toLong() * 4096 / (1024 * 1024);
+}
+
+} // namespace
+
+// A bill as large as the bounds allow (about 1.6 km of paper) previews
+// without an image of the whole bill: what is on screen is painted, and
+// scrolled to its far corner it still shows its text.
+void TestPreview::hugeBillNeedsNoHugeImage()
+{
+    Workspace ws;
+    ws.add(KindBill, 0, props({{0, "大票据"}, {3, "900000"}, {4, "900000"}}));
+    ws.add(KindText, 1, props({{1, "880000"}, {2, "880000"}, {3, "6000"}, {4, "600"}, {5, "20"}}));
+    ws.state.Bill.setTemplate(BillTemplate::fromRegistry(ws.state.Registry).value());
+    ws.state.Bill.setText(QStringLiteral("00107001"), QStringLiteral("远处的字"));
+    ws.window.show();
+    const long before = residentMb();
+    PrintPreview *p = ws.open();
+    p->show();
+    QTest::qWait(50);
+    QCOMPARE(p->PictureC()->size(), QSize(px(900000), px(900000)));
+    // A whole picture would take px(900000)^2 * 4 bytes, some 14 GB.
+    QVERIFY2(residentMb() - before < 200, qPrintable(QString::number(residentMb() - before)));
+    const QRect corner(px(880000), px(880000), 200, 60);
+    const QImage shown = p->PictureC()->picture(corner);
+    int inked = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            inked += qGray(shown.pixel(x, y)) < 128;
+    QVERIFY(inked > 20);
     delete p;
 }
 

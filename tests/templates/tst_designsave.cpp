@@ -196,13 +196,14 @@ private slots:
     void brokenTemplateIsNeverOverwritten_data()
     {
         QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("reason"); // what the box says when the design opens
         // A key the store cannot read, before every other: nothing is read,
         // and a save would have emptied the template.
         QTest::newRow("unreadable key first")
-            << "INSERT INTO \"%1\" VALUES ('0000000','坏',0,'x')";
+            << "INSERT INTO \"%1\" VALUES ('0000000','坏',0,'x')" << "\"0000000\"";
         // A field whose place is no number: the template cannot open whole.
         QTest::newRow("place not a number")
-            << "UPDATE \"%1\" SET \"cValue\"='abc' WHERE \"cKey\"='01107002' AND \"cType\"=1";
+            << "UPDATE \"%1\" SET \"cValue\"='abc' WHERE \"cKey\"='01107002' AND \"cType\"=1" << "“abc”";
     }
     void brokenTemplateIsNeverOverwritten()
     {
@@ -211,15 +212,20 @@ private slots:
         QVERIFY(q.exec(damage.arg(TransferTable)));
         const QStringList before = storedRows(db(), TransferTable);
         design(Transfer);
+        // Opening says the template cannot open whole; ending the design says
+        // nothing was saved.
         ModalScript script;
         QString said;
-        script.on("QMessageBox", [&said](QWidget *w) {
-            said = ModalScript::text(w);
+        const auto answer = [&said](QWidget *w) {
+            said += ModalScript::text(w) + QLatin1Char('\n');
             ModalScript::clickButton(w, QStringLiteral("OK"));
-        });
+        };
+        script.on("QMessageBox", answer).on("QMessageBox", answer);
         endDesign(Transfer);
         QTRY_VERIFY(script.done());
         QVERIFY2(said.contains(QStringLiteral("没有保存")), qPrintable(said));
+        QFETCH(QString, reason);
+        QVERIFY2(said.contains(reason), qPrintable(said));
         QCOMPARE(storedRows(db(), TransferTable), before);
         QCOMPARE(f.state->DesignMode, qint16(0));
     }
@@ -343,6 +349,88 @@ private slots:
             QCOMPARE(f.state->DesignMode, qint16(0));
             QCOMPARE(f.state->Bill.billTemplate().table(), CashTable);
         }
+    }
+
+    // Two windows design the cheque; the second saves first. The first save
+    // then asks, and each answer keeps what it says.
+    void saveAfterAnotherSaveAsks_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("overwrite") << "覆盖";
+        QTest::newRow("save as a copy") << "另存为副本";
+        QTest::newRow("cancel") << "取消";
+    }
+    void saveAfterAnotherSaveAsks()
+    {
+        QFETCH(QString, answer);
+        design(Transfer);
+        const int payee = slotOf(QStringLiteral("收款人"), KindText);
+        const int left = f.record(payee).value(1).toInt();
+        nudgeRight(payee); // +6 here
+
+        // The other window: same database, its own connection and state.
+        AppState otherState;
+        StartUp(otherState, db(), f.dir->path());
+        QVERIFY2(otherState.DatabaseError.isEmpty(), qPrintable(otherState.DatabaseError));
+        {
+            MDIMain other(otherState);
+            DesignMode *otherDesign = DesignMode::attach(other);
+            TreePopup *otherPopup = TreePopup::attach(other, *otherDesign);
+            other.resize(1100, 700);
+            other.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&other));
+            QTreeWidgetItem *cheques = nullptr;
+            for (int i = 0; i < other.tree()->topLevelItemCount(); ++i)
+                if (other.tree()->topLevelItem(i)->text(0) == Cheques)
+                    cheques = other.tree()->topLevelItem(i);
+            QVERIFY(cheques);
+            cheques->setExpanded(true);
+            for (int j = 0; j < cheques->childCount(); ++j)
+                if (cheques->child(j)->text(0) == Transfer)
+                    other.tree()->setCurrentItem(cheques->child(j));
+            other.TreeViewCtl_NodeClick();
+            otherPopup->DesignTemplate();
+            QCOMPARE(otherPopup->designedTable(), TransferTable);
+            // The other designer moves the payee far to the right.
+            QVERIFY(otherState.Registry.setEntry(payee, 1, QStringLiteral("左"), QString::number(left + 600)));
+            QVERIFY(otherPopup->EndDesign());
+        }
+        CloseDatabase(otherState);
+        const QStringList theirs = storedRows(db(), TransferTable);
+        QVERIFY(theirs.contains(QStringLiteral("01107002|1|%1").arg(left + 600)));
+
+        ModalScript script;
+        QString asked;
+        script.on("DesignConflictBox", [&](QWidget *w) {
+            asked = ModalScript::text(w);
+            ModalScript::clickButton(w, answer);
+        });
+        endDesign(Transfer);
+        QTRY_VERIFY(script.done());
+        QVERIFY2(asked.contains(QStringLiteral("已被别人修改")), qPrintable(asked));
+        const QString mine = QStringLiteral("01107002|1|%1").arg(left + 6);
+        const QString copyTable = TransferTable + QStringLiteral(" 副本");
+        if (answer == QStringLiteral("覆盖")) {
+            QVERIFY(storedRows(db(), TransferTable).contains(mine));
+            QCOMPARE(f.state->DesignMode, qint16(0));
+        } else if (answer == QStringLiteral("另存为副本")) {
+            QCOMPARE(storedRows(db(), TransferTable), theirs);
+            QVERIFY(storedRows(db(), copyTable).contains(mine));
+            QVERIFY(f.node(Cheques, Transfer + QStringLiteral(" 副本")));
+            QCOMPARE(f.state->DesignMode, qint16(0));
+            QCOMPARE(f.state->Bill.billTemplate().table(), copyTable);
+        } else {
+            QCOMPARE(storedRows(db(), TransferTable), theirs);
+            QCOMPARE(f.state->DesignMode, qint16(1)); // still designing, nothing lost
+            QCOMPARE(f.record(payee).value(1).toInt(), left + 6);
+            // Saving again asks again: the other save is still unseen.
+            ModalScript again;
+            again.click("DesignConflictBox", QStringLiteral("覆盖"));
+            endDesign(Transfer);
+            QTRY_VERIFY(again.done());
+            QVERIFY(storedRows(db(), TransferTable).contains(mine));
+        }
+        QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems().join('\n')));
     }
 
     void noQuestionWithoutChanges()

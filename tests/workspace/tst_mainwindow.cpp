@@ -18,6 +18,7 @@
 #include "workspace/templatetree.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include "core/units.h"
@@ -82,6 +83,7 @@ private slots:
     void designOpeningDisablesAndFrames();
     void openingStopsOnBadRowsWithoutCrash_data();
     void openingStopsOnBadRowsWithoutCrash();
+    void damagedDatabaseSaysSo();
     void unloadCtlLeavesOnlyElementsZero();
     void viewTogglesRelayout();
     void splitterDragStopsAtLimit();
@@ -94,6 +96,9 @@ private:
     void makeDatabase(const std::function<bool(QSqlDatabase &)> &extra = {});
     void openWindow();
     void doubleClick(const QString &text);
+    // The text of the "注意" box over the window, once it shows; empty when
+    // none shows. The box is closed.
+    QString noticeText();
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_path;
@@ -146,7 +151,23 @@ void TestMainWindow::makeDatabase(const std::function<bool(QSqlDatabase &)> &ext
                                                  {"00104001", 0, "标签", "好"},
                                                  {"00104001", 1, "左", "100"},
                                                  {"00207002", 0, "文本", "坏"},
-                                                 {"00207002", 1, "左", "一百"}});
+                                                 {"00207002", 1, "左", "一百"}})
+                    && exec(db, "INSERT INTO \"BillList\" VALUES(5,'远模板',2)")
+                    && testdb::addTemplateTable(db, "进账单_远模板",
+                                                {{"00000000", 0, "票据", "远"},
+                                                 {"00104001", 0, "标签", "好"},
+                                                 {"00104001", 1, "左", "100"},
+                                                 {"00207002", 0, "文本", "远"},
+                                                 {"00207002", 1, "左", "2147483600"}})
+                    && exec(db, "INSERT INTO \"BillList\" VALUES(6,'宽栏模板',2)")
+                    && testdb::addTemplateTable(db, "进账单_宽栏模板",
+                                                {{"00000000", 0, "票据", "宽栏"},
+                                                 {"00104001", 0, "标签", "好"},
+                                                 {"00104001", 1, "左", "100"},
+                                                 {"00208002", 0, "金额", "宽栏"},
+                                                 {"00208002", 1, "左", "100"},
+                                                 {"00208002", 2, "上", "100"},
+                                                 {"00208002", 23, "列宽", "99999999999"}});
         return good && (!extra || extra(db));
     });
     QVERIFY(ok);
@@ -160,6 +181,22 @@ void TestMainWindow::openWindow()
     m_win->resize(900, 600);
     m_win->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_win.get()));
+}
+
+QString TestMainWindow::noticeText()
+{
+    QMessageBox *box = nullptr;
+    const bool shown = QTest::qWaitFor([&] {
+        for (QMessageBox *b : m_win->findChildren<QMessageBox *>())
+            if (b->isVisible())
+                box = b;
+        return box != nullptr;
+    }, 2000);
+    if (!shown)
+        return {};
+    const QString text = box->windowTitle() + QLatin1Char(':') + box->text();
+    box->close();
+    return text;
 }
 
 void TestMainWindow::doubleClick(const QString &text)
@@ -204,20 +241,24 @@ void TestMainWindow::treeFromRows_data()
 {
     QTest::addColumn<QStringList>("statements");
     QTest::addColumn<QStringList>("expected"); // "class" or "class/template", tree order
+    QTest::addColumn<QString>("leftOut");      // what the "注意" box names, or "" for no box
 
-    QTest::newRow("complete") << QStringList{}
-                              << QStringList{"支票", "支票/转账支票", "支票/现金支票", "进账单",
-                                             "进账单/坏模板", "进账单/缺表"};
+    const QStringList complete{"支票", "支票/转账支票", "支票/现金支票", "进账单", "进账单/坏模板",
+                               "进账单/缺表", "进账单/远模板", "进账单/宽栏模板"};
+    QTest::newRow("complete") << QStringList{} << complete << "";
+    // A row without number or name is left out and named; the rest shows.
     QTest::newRow("class without name")
-        << QStringList{"INSERT INTO \"ClassList\" VALUES(3,NULL)"} << QStringList{};
+        << QStringList{"INSERT INTO \"ClassList\" VALUES(3,NULL)"} << complete << "cKey=3, cName=NULL";
     QTest::newRow("class without number")
-        << QStringList{"INSERT INTO \"ClassList\" VALUES(NULL,'无号')"} << QStringList{};
+        << QStringList{"INSERT INTO \"ClassList\" VALUES(NULL,'无号')"} << complete << "cKey=NULL, cName=无号";
+    QTest::newRow("class number not a number")
+        << QStringList{"INSERT INTO \"ClassList\" VALUES('三','字号')"} << complete << "cKey=三";
     QTest::newRow("template without name")
-        << QStringList{"INSERT INTO \"BillList\" VALUES(9,NULL,1)"} << QStringList{"支票", "进账单"};
+        << QStringList{"INSERT INTO \"BillList\" VALUES(9,NULL,1)"} << complete << "bKey=9, bName=NULL";
+    QTest::newRow("template class not a number")
+        << QStringList{"INSERT INTO \"BillList\" VALUES(9,'坏类号','x')"} << complete << "cKey=x";
     QTest::newRow("template of no class")
-        << QStringList{"INSERT INTO \"BillList\" VALUES(9,'孤儿',7)"}
-        << QStringList{"支票", "支票/转账支票", "支票/现金支票", "进账单", "进账单/坏模板",
-                       "进账单/缺表"};
+        << QStringList{"INSERT INTO \"BillList\" VALUES(9,'孤儿',7)"} << complete << "";
 }
 
 void TestMainWindow::treeFromRows()
@@ -235,6 +276,12 @@ void TestMainWindow::treeFromRows()
         seen << ((*it)->parent() ? (*it)->parent()->text(0) + "/" + (*it)->text(0) : (*it)->text(0));
     QFETCH(QStringList, expected);
     QCOMPARE(seen, expected);
+    QFETCH(QString, leftOut);
+    const QString notice = noticeText();
+    if (leftOut.isEmpty())
+        QVERIFY2(notice.isEmpty(), qPrintable(notice));
+    else
+        QVERIFY2(notice.startsWith(QStringLiteral("注意:")) && notice.contains(leftOut), qPrintable(notice));
 }
 
 void TestMainWindow::nodeClickRecordsSelection()
@@ -379,9 +426,13 @@ void TestMainWindow::openingStopsOnBadRowsWithoutCrash_data()
 {
     QTest::addColumn<QString>("bill");
     QTest::addColumn<bool>("labelMade");
-    QTest::newRow("missing table") << "缺表" << false;
+    QTest::addColumn<QString>("why");
+    QTest::newRow("missing table") << "缺表" << false << "进账单_缺表";
     // Checked whole before any control is made: nothing half-opened.
-    QTest::newRow("position not a number") << "坏模板" << false;
+    QTest::newRow("position not a number") << "坏模板" << false << "“一百”";
+    // Places far beyond any paper would overflow the layout: refused.
+    QTest::newRow("position beyond the bounds") << "远模板" << false << "“2147483600”";
+    QTest::newRow("money column beyond the bounds") << "宽栏模板" << false << "“99999999999”";
 }
 
 void TestMainWindow::openingStopsOnBadRowsWithoutCrash()
@@ -393,12 +444,41 @@ void TestMainWindow::openingStopsOnBadRowsWithoutCrash()
     doubleClick(bill);
     QVERIFY(m_win->surface()->isHidden());
     QVERIFY(!m_win->opener().lastError().isEmpty());
+    // The clerk is told why, not only the log.
+    QFETCH(QString, why);
+    const QString notice = noticeText();
+    QVERIFY2(notice.startsWith(QStringLiteral("注意:")) && notice.contains(why), qPrintable(notice));
     QFETCH(bool, labelMade);
     QCOMPARE(m_win->controls().labels.at(1) != nullptr, labelMade);
     // The next opening works as usual.
     doubleClick("转账支票");
     QVERIFY(m_win->surface()->isVisible());
     QVERIFY(m_win->opener().lastError().isEmpty());
+}
+
+// A page of random bytes in the middle of the file: the window says the
+// file is damaged instead of showing an empty tree.
+void TestMainWindow::damagedDatabaseSaysSo()
+{
+    makeDatabase();
+    {
+        QFile f(m_path);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        const qint64 pages = f.size() / 4096;
+        QVERIFY(pages >= 3);
+        f.seek(pages / 2 * 4096);
+        QByteArray noise(4096, Qt::Uninitialized);
+        for (qsizetype i = 0; i < noise.size(); ++i)
+            noise[i] = char((i * 7919 + 13) % 251);
+        f.write(noise);
+    }
+    StartUp(*m_state, m_path, m_dir->path());
+    QVERIFY(m_state->DbConnection.isEmpty());
+    QVERIFY(m_state->DatabaseDamaged);
+    m_win = std::make_unique<MDIMain>(*m_state);
+    m_win->show();
+    const QString notice = noticeText();
+    QVERIFY2(notice.contains(QStringLiteral("已损坏")) && notice.contains(m_path), qPrintable(notice));
 }
 
 void TestMainWindow::unloadCtlLeavesOnlyElementsZero()
