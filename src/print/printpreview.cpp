@@ -7,6 +7,7 @@
 #include "print/calibrationdialog.h"
 #include "print/printersettings.h"
 #include "core/printitems.h"
+#include "core/templatestore.h"
 #include <QCloseEvent>
 #include <QApplication>
 #include <QComboBox>
@@ -512,6 +513,19 @@ bool PrintPreview::billPrintable()
     }
     if (m_items.size() <= 1 || m_state.Bill.isBlank()) {
         showMessage(Attention, QStringLiteral("票据上没有要打印的内容。"), false);
+        return false;
+    }
+    // Another workstation may have renamed or deleted the template since it
+    // was opened: its register is gone with it, so the bill would print
+    // unrecorded.
+    const QString table = m_state.Bill.billTemplate().table();
+    if (!table.isEmpty() && !m_state.DbConnection.isEmpty()
+        && !TemplateStore(m_state.DbConnection).tableExists(table)) {
+        showMessage(Attention,
+                    QStringLiteral("模板“%1”已被改名或删除（可能是在其他工作站上），这张票据不能打印。\n"
+                                   "请在目录中重新打开模板。")
+                        .arg(m_items.first().text),
+                    true);
         return false;
     }
     if (!asking.isEmpty()

@@ -241,6 +241,26 @@ private slots:
         QCOMPARE(f.state->Bill.text(Password), broken ? QStringLiteral("123456") : QString());
     }
 
+    // Another workstation renames the template while the bill is open: the
+    // print is refused before anything reaches the printer, and the bill
+    // keeps what was typed.
+    void templateRenamedElsewhereIsNotPrinted()
+    {
+        fillCheque(QStringLiteral("甲公司"), QStringLiteral("88"));
+        AppState other;
+        QCOMPARE(OpenDatabase(other, f.state->DatabasePath), 0);
+        {
+            QSqlQuery q(QSqlDatabase::database(other.DbConnection));
+            QVERIFY(q.exec(QStringLiteral("ALTER TABLE \"支票_转账支票\" RENAME TO \"支票_改名\"")));
+        }
+        CloseDatabase(other);
+        print(pdf(QStringLiteral("gone")));
+        QVERIFY(!QFile::exists(pdf(QStringLiteral("gone"))));
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.first().contains(QStringLiteral("已被改名或删除")), qPrintable(messages.first()));
+        QCOMPARE(f.state->Bill.text(Payee), QStringLiteral("甲公司"));
+    }
+
     // Two cheques for two payees; the first found by its amount, filled in
     // again and printed again; the second voided; all three in the CSV file
     // and on the command line.
