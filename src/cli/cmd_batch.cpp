@@ -1,6 +1,7 @@
 // billprint batch: one bill per row of a CSV file, every row checked before
 // anything prints, the bills into one PDF file or one job on a print queue.
 #include "commandline.h"
+#include "headless.h"
 #include "core/batch.h"
 #include "core/calibration.h"
 #include "core/database.h"
@@ -203,22 +204,11 @@ int runBatch(const QStringList &args)
     if (const QString why = readRequest(o, request); !why.isEmpty())
         return usage(why);
 
-    // Fonts and the PDF writer need the GUI part of Qt, never a window.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
-        qputenv("QT_LOGGING_RULES", "qt.qpa.*=false");
-    int argc = 1;
-    char program[] = "billprint";
-    char *argv[] = {program, nullptr};
-    QGuiApplication app(argc, argv);
+    const HeadlessApp app;
 
     AppState state;
-    StartUp(state, o.value(QStringLiteral("db")), QCoreApplication::applicationDirPath());
-    if (state.DbConnection.isEmpty()) {
-        err(QStringLiteral("billprint batch: cannot open the database: %1\n").arg(state.DatabaseError));
+    if (!openDatabaseFor(state, o.value(QStringLiteral("db")), QStringLiteral("billprint batch")))
         return ExitCannotOpen;
-    }
     const int status = runBatchOn(state, request);
     CloseDatabase(state);
     return status;

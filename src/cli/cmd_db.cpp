@@ -4,6 +4,7 @@
 #include "core/database.h"
 #include "core/storecopy.h"
 #include "commandline.h"
+#include "headless.h"
 #include "fillsession.h"
 #include "options.h"
 
@@ -165,14 +166,7 @@ int runDb(const QStringList &args)
                                        : QStringLiteral("unexpected argument \"%1\"").arg(o.words.join(QLatin1Char(' '))));
     if (o.value(QStringLiteral("from")).isEmpty() || o.value(QStringLiteral("to")).isEmpty())
         return usage(QStringLiteral("--from and --to are required"));
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
-        qputenv("QT_LOGGING_RULES", "qt.qpa.*=false");
-    int argc = 1;
-    char program[] = "billprint";
-    char *argv[] = {program, nullptr};
-    QGuiApplication app(argc, argv);
+    const HeadlessApp app;
     return copyStore(o);
 }
 

@@ -3,6 +3,7 @@
 // prints what every field shows as JSON (or the filled bill into a PDF, which
 // the bill register records).
 #include "commandline.h"
+#include "headless.h"
 #include "core/billregister.h"
 #include "core/calibration.h"
 #include "core/database.h"
@@ -115,23 +116,11 @@ int runFill(const QStringList &args)
     if (o.has(QStringLiteral("calibrated")) && !o.has(QStringLiteral("pdf")))
         return usage(QStringLiteral("--calibrated needs --pdf"));
 
-    // Fonts and the PDF writer need the GUI part of Qt, never a window.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Keep stderr for this command's own messages, not the platform's chatter.
-    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
-        qputenv("QT_LOGGING_RULES", "qt.qpa.*=false");
-    int argc = 1;
-    char program[] = "billprint";
-    char *argv[] = {program, nullptr};
-    QGuiApplication app(argc, argv);
+    const HeadlessApp app;
 
     AppState state;
-    StartUp(state, o.value(QStringLiteral("db")), QCoreApplication::applicationDirPath());
-    if (state.DbConnection.isEmpty()) {
-        err(QStringLiteral("billprint: cannot open the database: %1\n").arg(state.DatabaseError));
+    if (!openDatabaseFor(state, o.value(QStringLiteral("db")), QStringLiteral("billprint")))
         return ExitCannotOpen;
-    }
     const int status = fillAndPrint(state, name, settings, o);
     CloseDatabase(state);
     return status;

@@ -1,6 +1,7 @@
 // billprint history: the bill register of one template, newest first, as
 // JSON or as the CSV file the history window exports.
 #include "commandline.h"
+#include "headless.h"
 #include "core/billregister.h"
 #include "core/database.h"
 #include "fillsession.h"
@@ -76,21 +77,11 @@ int runHistory(const QStringList &args)
         (option == QLatin1String("from") ? filter.from : filter.to) = d;
     }
 
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
-        qputenv("QT_LOGGING_RULES", "qt.qpa.*=false");
-    int argc = 1;
-    char program[] = "billprint";
-    char *argv[] = {program, nullptr};
-    QGuiApplication app(argc, argv);
+    const HeadlessApp app;
 
     AppState state;
-    StartUp(state, o.value(QStringLiteral("db")), QCoreApplication::applicationDirPath());
-    if (state.DbConnection.isEmpty()) {
-        err(QStringLiteral("billprint: cannot open the database: %1\n").arg(state.DatabaseError));
+    if (!openDatabaseFor(state, o.value(QStringLiteral("db")), QStringLiteral("billprint")))
         return ExitCannotOpen;
-    }
     const int status = listRegister(state, name, filter, o.has(QStringLiteral("csv")));
     CloseDatabase(state);
     return status;

@@ -1,5 +1,6 @@
 #include "core/database.h"
 #include "commandline.h"
+#include "headless.h"
 #include "options.h"
 #include <QCoreApplication>
 #include <QSet>
@@ -15,11 +16,8 @@ int runTemplates(const QStringList &args)
         return ExitUsage;
     }
     AppState state;
-    StartUp(state, o.value(QStringLiteral("db")), QCoreApplication::applicationDirPath());
-    if (state.DbConnection.isEmpty()) {
-        err(QStringLiteral("billprint: cannot open the database: %1\n").arg(state.DatabaseError));
+    if (!openDatabaseFor(state, o.value(QStringLiteral("db")), QStringLiteral("billprint")))
         return ExitCannotOpen;
-    }
     TemplateStore store(state.DbConnection);
     QList<ClassRow> classes;
     QList<BillRow> bills;
