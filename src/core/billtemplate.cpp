@@ -63,11 +63,11 @@ MoneyColumns readMoneyColumns(const PropertyList &props, int fieldWidth)
 {
     MoneyColumns m;
     // Applied in list order, as the field takes them: the highest unit sets
-    // the column count and puts every column back at 0; even spacing is
-    // worked out from what is known when its key comes.
+    // the column count and puts every column back at 0. Even spacing, or the
+    // stored positions, follow once every key is read.
     m.columnX = {0};
     m.separatorX = {0};
-    forFirstEntries(props, [&m, fieldWidth](const PropertyEntry &e) {
+    forFirstEntries(props, [&m](const PropertyEntry &e) {
         switch (e.key) {
         case prop::LineWidth: m.separatorWidth = propvalue::whole(e.value); break;
         case prop::LineColour: m.lineColour = propvalue::colour(e.value); break;
