@@ -233,16 +233,7 @@ Status Register::prepare(const BillTemplate &t) const
     for (const QString &key : std::as_const(missing))
         if (s)
             s = addColumn(db, m_history, key, QStringLiteral("VARCHAR(200)"));
-    if (!s) {
-        db.rollback();
-        return s;
-    }
-    if (!db.commit()) {
-        const QString why = db.lastError().text();
-        db.rollback();
-        return Status::failure(why);
-    }
-    return {};
+    return sql::endTransaction(db, s);
 }
 
 Status prepareTable(QSqlDatabase &db, const QString &historyTable)
@@ -565,16 +556,7 @@ Status followKeys(const QString &connectionName, const QString &historyTable,
             if (s && !now.contains(key))
                 s = addColumn(db, historyTable, key, QStringLiteral("VARCHAR(200)"));
     }
-    if (!s) {
-        db.rollback();
-        return s;
-    }
-    if (!db.commit()) {
-        const QString why = db.lastError().text();
-        db.rollback();
-        return Status::failure(why);
-    }
-    return {};
+    return sql::endTransaction(db, s);
 }
 
 } // namespace billregister

@@ -16,6 +16,20 @@ StoreStatus writable(const QSqlDatabase &db)
                                 ReadOnlyError);
 }
 
+StoreStatus endTransaction(QSqlDatabase &db, const StoreStatus &s)
+{
+    if (!s) {
+        db.rollback();
+        return s;
+    }
+    if (!db.commit()) {
+        const QString why = db.lastError().text();
+        db.rollback();
+        return StoreStatus::failure(why);
+    }
+    return {};
+}
+
 bool run(QSqlQuery &q, const QString &statement, const QVariantList &values)
 {
     // A server prepares only queries and row changes, not table definitions.

@@ -24,6 +24,10 @@ bool run(QSqlQuery &q, const QString &statement, const QVariantList &values = {}
 // sentence "what（the driver's message）"); logged.
 StoreStatus failure(const QSqlQuery &q, const QString &what);
 
+// Ends the transaction open on `db`: commits when `s` is fine, rolls back
+// otherwise (and when the commit fails). Returns `s`, or the commit's failure.
+StoreStatus endTransaction(QSqlDatabase &db, const StoreStatus &s);
+
 // Replaces the rows of `table` whose `keyColumn` equals values[0] with one
 // row of `columns` (keyColumn first) holding `values`, in one transaction:
 // on failure the old row stays.
