@@ -26,20 +26,7 @@
 
 namespace {
 
-// Picks an entry of a drop-down list with the keyboard.
-void choose(QComboBox *list, int index)
-{
-    list->setFocus();
-    list->showPopup();
-    QAbstractItemView *view = list->view();
-    QTRY_VERIFY(view->isVisible());
-    for (int at = list->currentIndex(); at < index; ++at)
-        QTest::keyClick(view, Qt::Key_Down);
-    for (int at = list->currentIndex(); at > index; --at)
-        QTest::keyClick(view, Qt::Key_Up);
-    QTest::keyClick(view, Qt::Key_Return);
-    QTRY_VERIFY(!view->isVisible());
-}
+using typing::choose;
 
 } // namespace
 

@@ -1,5 +1,6 @@
 // The print preview window: its settings bar, drawing, printing and the
 // emptying of fields after a print.
+#include "../typing.h"
 #include "core/appstate.h"
 #include "core/pdfoutput.h"
 #include "core/units.h"
@@ -33,21 +34,7 @@ PropertyList props(std::initializer_list<std::pair<int, QString>> entries)
 
 int px(int twips) { return units::twipsToPixels(twips); }
 
-// Picks an entry of a drop-down list with the keyboard, as a user does:
-// focus, open, move to the row and press Return.
-void choose(QComboBox *list, int index)
-{
-    list->setFocus();
-    list->showPopup();
-    QAbstractItemView *view = list->view();
-    QTRY_VERIFY(view->isVisible());
-    for (int at = list->currentIndex(); at < index; ++at)
-        QTest::keyClick(view, Qt::Key_Down);
-    for (int at = list->currentIndex(); at > index; --at)
-        QTest::keyClick(view, Qt::Key_Up);
-    QTest::keyClick(view, Qt::Key_Return);
-    QTRY_VERIFY(!view->isVisible());
-}
+using typing::choose;
 
 // The keys of the filled bill's fields.
 const QString TextKey = QStringLiteral("00107001");
