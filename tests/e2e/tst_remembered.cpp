@@ -55,12 +55,17 @@ class TestRemembered : public QObject {
     QWidget *splitter() const { return m_win->findChild<QWidget *>(QStringLiteral("PictureCtlL")); }
 
     // Answers the next file dialog: types the file name and presses Return.
-    static void answerFileDialog(const QString &path, QString *shownFolder)
+    // Waits for the dialog however long a slow (sanitized) build takes to
+    // show it, so the modal loop is never left without an answer.
+    static void answerFileDialog(const QString &path, QString *shownFolder, int triesLeft = 500)
     {
-        QTimer::singleShot(50, [path, shownFolder] {
+        QTimer::singleShot(20, [path, shownFolder, triesLeft] {
             auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-            if (!dialog)
+            if (!dialog || !dialog->isVisible()) {
+                if (triesLeft > 0)
+                    answerFileDialog(path, shownFolder, triesLeft - 1);
                 return;
+            }
             *shownFolder = dialog->directory().absolutePath();
             auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
             name->clear();
