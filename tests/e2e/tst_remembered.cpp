@@ -56,12 +56,17 @@ class TestRemembered : public QObject {
 
     // Answers the next file dialog: types the file name and presses Return.
     // Waits for the dialog however long a slow (sanitized) build takes to
-    // show it, so the modal loop is never left without an answer.
+    // show and activate it (a late activation of the main window can take
+    // the focus back, and Return then reaches no default button), so the
+    // modal loop is never left without an answer.
     static void answerFileDialog(const QString &path, QString *shownFolder, int triesLeft = 500)
     {
         QTimer::singleShot(20, [path, shownFolder, triesLeft] {
             auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-            if (!dialog || !dialog->isVisible()) {
+            const bool shown = dialog && dialog->isVisible();
+            if (shown && QApplication::activeWindow() != dialog)
+                dialog->activateWindow(); // as a click on its title bar would; keys go to the active window
+            if (!shown || QApplication::activeWindow() != dialog) {
                 if (triesLeft > 0)
                     answerFileDialog(path, shownFolder, triesLeft - 1);
                 return;
