@@ -198,6 +198,49 @@ private slots:
         QCOMPARE(f.prop(TextSlot, 5), 14);
     }
 
+    void undoKeysInThePanel_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("before"); // stored before and after Ctrl+Z
+        QTest::addColumn<QString>("after");  // stored after Return and Ctrl+Y
+        QTest::newRow("left") << 1 << "30.5" << "1700" << "1729";
+        QTest::newRow("width") << 3 << "80" << "5200" << "4536";
+        QTest::newRow("font size") << 5 << "16" << "12" << "16";
+        QTest::newRow("name") << 0 << "收款人全称" << "" << "收款人全称";
+    }
+    // A value taken with Return leaves the keyboard in its line: Ctrl+Z and
+    // Ctrl+Y there undo and redo the design, while typing not yet taken is
+    // undone in the line itself.
+    void undoKeysInThePanel()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, text);
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        clickField(TextSlot);
+        if (key == 0)
+            before = f.record(TextSlot).value(0);
+        type(key, text);
+        QLineEdit *edit = editor<QLineEdit>(key);
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(edit));
+        QCOMPARE(f.record(TextSlot).value(key), after);
+        const QString shownAfter = edit->text();
+
+        QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f.record(TextSlot).value(key), before);
+        QVERIFY(edit->text() != shownAfter);
+        QTest::keyClick(edit, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(f.record(TextSlot).value(key), after);
+        QCOMPARE(edit->text(), shownAfter);
+
+        ModalScript::type(edit, QStringLiteral("9"));
+        QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(edit->text(), shownAfter);
+        QCOMPARE(f.record(TextSlot).value(key), after);
+        QCOMPARE(steps(), 1);
+    }
+
     void dateStyleChosenFromTheList()
     {
         clickField(DateSlot);
