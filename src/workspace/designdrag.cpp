@@ -121,13 +121,15 @@ void DesignMode::nudgeOne(int slot, int dx, int dy, bool resize)
     const FieldKey k{slot, reg.at(slot).kind, reg.at(slot).index};
     const QRect fr = f->twipsRect();
     if (resize) {
-        // Never below 2 mm (a field already smaller does not shrink), and a
-        // field does not grow past the bill's edge.
+        // Never below 2 mm (a field already smaller does not shrink), a
+        // field does not grow past the bill's edge, and the bill does not
+        // shrink past its fields.
         const int w0 = fr.width() - FrameMargin;
         const int h0 = fr.height() - FrameMargin;
         const QSize room = k.kind == KindBill ? QSize(INT_MAX, INT_MAX) : roomAt(fr.topLeft());
-        const int w = dx == 0 ? w0 : qBound(qMin(w0, MinFieldSize), w0 + dx, qMax(w0, room.width()));
-        const int h = dy == 0 ? h0 : qBound(qMin(h0, MinFieldSize), h0 + dy, qMax(h0, room.height()));
+        const QSize least = k.kind == KindBill ? billLeast() : QSize(MinFieldSize, MinFieldSize);
+        const int w = dx == 0 ? w0 : qBound(qMin(w0, least.width()), w0 + dx, qMax(w0, room.width()));
+        const int h = dy == 0 ? h0 : qBound(qMin(h0, least.height()), h0 + dy, qMax(h0, room.height()));
         const QRect r(fr.x(), fr.y(), w, h);
         placeField(k, r);
         if (k.kind != KindBill) // frame 0 follows the bill's new size by itself
@@ -385,14 +387,15 @@ void DesignMode::Handle_MouseMove(int slot, Handle which, int, int, int x, int y
 QSize DesignMode::handleDragSize(int slot, Handle which, int x, int y) const
 {
     // The dimensions the handle moves stay between 2 mm and the bill's edge
-    // (the bill itself has no edge to keep to).
+    // (the bill itself has no edge to keep to, but keeps its fields inside).
     const QSize room = slot == 0 ? QSize(INT_MAX, INT_MAX) : roomAt(DragStartRect.topLeft());
+    const QSize least = slot == 0 ? billLeast() : QSize(MinFieldSize, MinFieldSize);
     int w = DragStartRect.width() - FrameMargin;
     int h = DragStartRect.height() - FrameMargin;
     if (which != RightHandle)
-        h = qBound(MinFieldSize, DragStartRect.height() + y - DragStart.y() - FrameMargin, room.height());
+        h = qBound(least.height(), DragStartRect.height() + y - DragStart.y() - FrameMargin, room.height());
     if (which != BottomHandle)
-        w = qBound(MinFieldSize, DragStartRect.width() + x - DragStart.x() - FrameMargin, room.width());
+        w = qBound(least.width(), DragStartRect.width() + x - DragStart.x() - FrameMargin, room.width());
     return QSize(w, h);
 }
 

@@ -78,6 +78,12 @@ public:
     QRect keepInside(const QRect &r) const;
     // The largest width and height a field at (left, top) can have.
     QSize roomAt(const QPoint &at) const;
+    // How far right and down the fields reach on the bill (twips).
+    QSize fieldsReach() const;
+    // The smallest width and height the bill can be given: 2 mm, and never
+    // so small that a field would leave it (a bill its fields already stick
+    // out of keeps its size in that direction).
+    QSize billLeast() const;
 
     // Drag state.
     qint16 PressButton = 0;

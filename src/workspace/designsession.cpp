@@ -6,6 +6,7 @@
 #include "app/mainmenu.h"
 #include "core/appstate.h"
 #include "core/propkeys.h"
+#include "core/propvalue.h"
 #include "fields/checkctl.h"
 #include "fields/datectl.h"
 #include "fields/labelctl.h"
@@ -239,6 +240,28 @@ QRect DesignMode::keepInside(const QRect &r) const
     out.moveLeft(qMax(0, qMin(r.x(), bill.width() - r.width())));
     out.moveTop(qMax(0, qMin(r.y(), bill.height() - r.height())));
     return out;
+}
+
+QSize DesignMode::fieldsReach() const
+{
+    const FieldRegistry &reg = m_win.state().Registry;
+    QSize reach(0, 0);
+    for (int s = 1; s <= reg.lastSlot(); ++s) {
+        const FieldRecord &r = reg.at(s);
+        if (r.kind == KindBill || r.props().isEmpty())
+            continue;
+        auto twips = [&r](int key) { return propvalue::strictWhole(r.value(key)).value_or(0); };
+        reach = reach.expandedTo(QSize(twips(prop::Left) + twips(prop::Width), twips(prop::Top) + twips(prop::Height)));
+    }
+    return reach;
+}
+
+QSize DesignMode::billLeast() const
+{
+    const QSize bill = billSize();
+    const QSize reach = fieldsReach();
+    return QSize(qMax(MinFieldSize, qMin(bill.width(), reach.width())),
+                 qMax(MinFieldSize, qMin(bill.height(), reach.height())));
 }
 
 QSize DesignMode::roomAt(const QPoint &at) const

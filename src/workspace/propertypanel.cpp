@@ -356,7 +356,9 @@ QString PropertyPanel::valueOfLine(int key, const QString &text, QString &refusa
                           propvalue::strictWhole(record.value(prop::Top)).value_or(0),
                           propvalue::strictWhole(record.value(prop::Width)).value_or(0),
                           propvalue::strictWhole(record.value(prop::Height)).value_or(0));
-        const GeometryCheck c = checkGeometry(field, key, *twips, m_design.billSize(), record.kind == KindBill);
+        const bool bill = record.kind == KindBill;
+        const GeometryCheck c =
+            checkGeometry(field, key, *twips, m_design.billSize(), bill, bill ? m_design.billLeast() : QSize());
         refusal = c.refusal;
         return QString::number(*twips);
     }

@@ -306,15 +306,40 @@ private slots:
         QCOMPARE(steps(), 1);
     }
 
+    void billSizeInMillimetres_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("twips"); // -1: refused
+        QTest::addColumn<QString>("message");
+        // The fields of the sample reach 11300 twips right and 2730 down.
+        QTest::newRow("wider") << 3 << "240" << 13608 << "";
+        QTest::newRow("narrower") << 3 << "200" << 11340 << "";
+        QTest::newRow("to the money field") << 3 << "199.3" << 11300 << "";
+        QTest::newRow("past the money field") << 3 << "150" << -1 << "票据宽度必须在 199.3 到";
+        QTest::newRow("lower") << 4 << "60" << 3402 << "";
+        // 48.1 mm would be 2727 twips: the least offered is one that is taken.
+        QTest::newRow("to the check box") << 4 << "48.2" << 2733 << "";
+        QTest::newRow("past the check box") << 4 << "48.1" << -1 << "票据高度必须在 48.2 到";
+        QTest::newRow("below 2 mm") << 4 << "1" << -1 << "票据高度必须在 48.2 到";
+    }
     void billSizeInMillimetres()
     {
+        QFETCH(int, key);
+        QFETCH(QString, text);
+        QFETCH(int, twips);
+        QFETCH(QString, message);
         f.win->surface()->setFocus();
         QTest::mouseClick(f.win->surface(), Qt::LeftButton, {}, QPoint(3, 3));
         QCOMPARE(panel()->slot(), 0);
-        type(3, QStringLiteral("200"));
-        QCOMPARE(f.state->BillRect[2], 11340);
-        QCOMPARE(f.prop(0, 3), 11340);
-        QCOMPARE(f.win->surface()->width(), 756);
+        const int before = f.prop(0, key);
+        type(key, text);
+        QVERIFY2(panel()->refusal().contains(message), qPrintable(panel()->refusal()));
+        const int stored = twips < 0 ? before : twips;
+        QCOMPARE(f.prop(0, key), stored);
+        QCOMPARE(f.state->BillRect[key - 1], stored);
+        const QSize surface = f.win->surface()->size();
+        QCOMPARE(key == 3 ? surface.width() : surface.height(), qRound(stored / 15.0));
     }
 };
 
