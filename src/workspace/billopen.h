@@ -29,6 +29,9 @@ void setControlTwips(QWidget *control, const QRect &twips, double scale = 1.0);
 
 class BillOpener {
 public:
+    // lastStatus().error when the template's table is not in the database.
+    static constexpr int TemplateGone = 3;
+
     // `frameHost` holds selection frame 0 and every control 0 while no
     // template is open (the main window's client area).
     BillOpener(AppState &state, FieldControls &controls, BillSurface *surface, QWidget *frameHost);

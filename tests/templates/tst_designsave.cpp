@@ -5,6 +5,7 @@
 #include "../workspace/designfixture.h"
 #include "modalscript.h"
 #include "app/toolbox.h"
+#include "core/templatemanager.h"
 #include "templates/treepopup.h"
 #include "workspace/designundo.h"
 #include "workspace/propertypanel.h"
@@ -431,6 +432,46 @@ private slots:
             QVERIFY(storedRows(db(), TransferTable).contains(mine));
         }
         QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems().join('\n')));
+    }
+
+    // Another workstation renames or deletes the cash cheque after this
+    // tree listed it: designing it says so, leaves design mode alone and
+    // shows the tree as it is now.
+    void designOfATemplateGoneElsewhere_data()
+    {
+        QTest::addColumn<QString>("renamedTo"); // empty: deleted
+        QTest::newRow("renamed") << QStringLiteral("现金支票（新）");
+        QTest::newRow("deleted") << QString();
+    }
+    void designOfATemplateGoneElsewhere()
+    {
+        QFETCH(QString, renamedTo);
+        f.doubleClickNode(Cheques, Transfer);
+        {
+            AppState other;
+            QCOMPARE(OpenDatabase(other, db()), 0);
+            const TemplateManager m(other.DbConnection);
+            const TemplateRef cash{Cheques, Cash};
+            QVERIFY(renamedTo.isEmpty() ? m.deleteTemplate(cash, TemplateManager::Removal::DropAll).ok()
+                                        : m.renameTemplate(cash, renamedTo).ok());
+            CloseDatabase(other);
+        }
+        ModalScript script;
+        QString said;
+        script.on("QMessageBox", [&](QWidget *w) {
+            said = ModalScript::text(w);
+            w->close();
+        });
+        QVERIFY(choose(Cheques, Cash, TreePopup::DesignItem));
+        QTRY_VERIFY(script.done());
+        QVERIFY(script.problems().isEmpty());
+        QVERIFY2(said.startsWith(QStringLiteral("模板“支票_现金支票”已不在数据库中")), qPrintable(said));
+        QCOMPARE(f.state->DesignMode, qint16(0));
+        QCOMPARE(popup->designedTable(), QString());
+        QVERIFY(!f.node(Cheques, Cash));
+        if (!renamedTo.isEmpty())
+            QVERIFY(f.node(Cheques, renamedTo));
+        QVERIFY(!choose(Cheques, Transfer, TreePopup::EndDesignItem));
     }
 
     void noQuestionWithoutChanges()
