@@ -115,6 +115,8 @@ bool TreePopup::saveDesign()
     // A template saved by someone else since the design opened is never
     // written over without asking.
     StoreStatus saved = TemplateStore(st.DbConnection).WriteTemplate(m_designTable, st.Registry, m_designVersion);
+    if (saved.error == TemplateStore::TemplateMissing)
+        return saveGone();
     if (saved.error == TemplateStore::ChangedElsewhere) {
         switch (askAboutConflict()) {
         case ConflictAnswer::Overwrite:
