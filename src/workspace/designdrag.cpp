@@ -224,6 +224,7 @@ void DesignMode::Field_MouseDown(int kind, int index, int button, int shift, int
     MarkSelected(0, k->slot, true);
     if (button == 1) {
         if (st.CurrentTool <= 1) {
+            m_fieldPressed = true;
             DragStartRect = opening::controlTwips(c);
             DragStart = QPoint(x, y);
             BeginFieldDrag(tag, shift);
@@ -246,6 +247,8 @@ void DesignMode::Field_MouseMove(int, int, int button, int shift, int x, int y)
 void DesignMode::Field_MouseUp(int, int, int button, int shift, int, int)
 {
     const AppState &st = state();
+    if (button == 1)
+        m_fieldPressed = false;
     if (st.DesignMode >= 1 && st.CurrentTool <= 1 && button == 1) {
         DropFields(st.CurrentKey, shift);
         commitGeometry(QStringLiteral("移动"));
@@ -269,7 +272,7 @@ void DesignMode::Field_KeyDown(int kind, int index, int keyCode, int shift)
     if (isArrow(keyCode) && (shift == ShiftKey || shift == CtrlKey)) {
         NudgeFields(st.CurrentKey, keyCode, shift);
         commitGeometry(QStringLiteral("微调"));
-    } else if (keyCode == KeyDelete && shift == 0) {
+    } else if (keyCode == KeyDelete && shift == 0 && !mouseHolds()) {
         if (m_placing->DeleteCurrent())
             m_history->commit(QStringLiteral("删除字段"));
     }

@@ -93,6 +93,10 @@ public:
     QRect DragStartRect;
     qint16 HandleDrag = NoHandle;
 
+    // True while a mouse button pressed on a field, a handle or the bill
+    // is still held: undo, redo and deleting wait until it is released.
+    bool mouseHolds() const { return m_fieldPressed || HandleDrag != NoHandle || PressButton == 1; }
+
     // Makes the field current, its frame in the handles look. Returns 0 or
     // an error number (9 for a key that names no field).
     int CtlActivate(const QString &caKey);
@@ -163,4 +167,5 @@ private:
     QAction *m_undo = nullptr;
     QAction *m_redo = nullptr;
     QAction *m_delete = nullptr;
+    bool m_fieldPressed = false; // the left button went down on a field
 };

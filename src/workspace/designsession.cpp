@@ -46,10 +46,18 @@ void DesignMode::createEditActions()
     // On the window as well, so that the keys work with the menu hidden.
     m_win.addAction(m_undo);
     m_win.addAction(m_redo);
-    connect(m_undo, &QAction::triggered, this, [this] { m_history->undo(); });
-    connect(m_redo, &QAction::triggered, this, [this] { m_history->redo(); });
+    // A drag still held is no step yet; undoing under it would hand the
+    // drag to whichever field the undo makes current.
+    connect(m_undo, &QAction::triggered, this, [this] {
+        if (!mouseHolds())
+            m_history->undo();
+    });
+    connect(m_redo, &QAction::triggered, this, [this] {
+        if (!mouseHolds())
+            m_history->redo();
+    });
     connect(m_delete, &QAction::triggered, this, [this] {
-        if (m_placing->DeleteCurrent())
+        if (!mouseHolds() && m_placing->DeleteCurrent())
             m_history->commit(QStringLiteral("删除字段"));
     });
     QUndoStack &stack = m_history->stack();
@@ -86,6 +94,9 @@ void DesignMode::showDesignMenus(bool show)
 
 void DesignMode::designStarted()
 {
+    m_fieldPressed = false;
+    HandleDrag = NoHandle;
+    PressButton = 0;
     m_history->reset();
     if (!m_panel)
         m_panel = PropertyPanel::attach(*this);
