@@ -373,6 +373,7 @@ void DesignMode::Handle_MouseDown(int slot, Handle which, int, int, int x, int y
     DragStartRect = f->twipsRect();
     f->setUserState(1);
     HandleDrag = qint16(which);
+    m_handleSlot = slot;
 }
 
 void DesignMode::Handle_MouseMove(int slot, Handle which, int, int, int x, int y)

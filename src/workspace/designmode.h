@@ -151,6 +151,9 @@ private:
     void createEditActions();
     // Frames shown again as the registry's selection flags say.
     void keepSelection();
+    // Frames of the drag still held shown again in the drag's outline look,
+    // their hidden handles measuring from the size the drag began with.
+    void keepDrag();
     void showDesignMenus(bool show);
     void commitGeometry(const QString &what);
     void leaveMoneyField(const QString &newKey);
@@ -168,4 +171,5 @@ private:
     QAction *m_redo = nullptr;
     QAction *m_delete = nullptr;
     bool m_fieldPressed = false; // the left button went down on a field
+    int m_handleSlot = -1;       // the frame whose handle is dragged
 };

@@ -209,6 +209,23 @@ void DesignMode::keepSelection()
         selectSlots({current ? current->slot : 0});
 }
 
+void DesignMode::keepDrag()
+{
+    const FieldRegistry &reg = state().Registry;
+    const auto current = FieldKey::parse(state().CurrentKey);
+    const int held = HandleDrag != NoHandle ? m_handleSlot : current ? current->slot : -1;
+    HideAllFrames(false);
+    for (int s = 0; s <= reg.lastSlot(); ++s) {
+        if (s != held && !(SelectedCount >= 2 && reg.at(s).selected >= 1))
+            continue;
+        if (DesignCtl *f = frame(s)) {
+            f->setUserState(1);
+            f->raise();
+            f->show();
+        }
+    }
+}
+
 bool DesignMode::setProperties(int slot, const QList<QPair<int, QString>> &values, const QString &what, int merge)
 {
     FieldRegistry &reg = state().Registry;

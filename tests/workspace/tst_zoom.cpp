@@ -127,6 +127,52 @@ private slots:
         QCOMPARE(f.control(placed)->width(), units::twipsToPixels(f.prop(placed, 3), 2.0));
     }
 
+    void zoomWhileDragging_data()
+    {
+        QTest::addColumn<bool>("byHandle");
+        QTest::addColumn<QRect>("after");
+        // The pointer ends at pixel (620, 120) of the bill at 125 %: twips
+        // (7440, 1440). The grip was 30 twips into the field, or into the
+        // corner handle, whose left and top edges were at 6900 and 1330.
+        QTest::newRow("field dragged") << false << QRect(7410, 1410, 5200, 330);
+        QTest::newRow("corner handle dragged") << true << QRect(1700, 1000, 5710, 410);
+    }
+    // The wheel turned with Ctrl in the middle of a drag: the drag goes on
+    // at the new zoom, the field ending where the pointer leaves it and its
+    // frame keeping the outline look of a drag until the release.
+    void zoomWhileDragging()
+    {
+        QFETCH(bool, byHandle);
+        QFETCH(QRect, after);
+        f.openForDesign();
+        QTest::mouseClick(f.control(TextSlot), Qt::LeftButton, {}, QPoint(4, 4));
+        QWidget *grip = byHandle ? static_cast<QWidget *>(f.frame(TextSlot)->MoveCtl()) : f.control(TextSlot);
+        const QPoint start(2, 2);
+        QTest::mousePress(grip, Qt::LeftButton, {}, start);
+        QTest::mouseMove(grip, start + QPoint(10, 5));
+        wheel(grip, 120, Qt::ControlModifier);
+        QCOMPARE(f.win->zoom(), 1.25);
+        QCOMPARE(f.state->CurrentKey, f.state->Registry.keyOf(TextSlot));
+        // The pointer goes on over the bill, wherever the grip now lies.
+        QWidget *bill = f.win->surface();
+        const QPoint end(620, 120);
+        for (const QPoint p : {end - QPoint(20, 10), end - QPoint(10, 5), end})
+            QTest::mouseMove(grip, grip->mapFrom(bill, p));
+        // To the pixel: one pixel at 125 % is 12 twips.
+        auto near = [](const QRect &a, const QRect &b) {
+            return qAbs(a.left() - b.left()) <= 12 && qAbs(a.top() - b.top()) <= 12
+                   && qAbs(a.width() - b.width()) <= 12 && qAbs(a.height() - b.height()) <= 12;
+        };
+        QCOMPARE(f.frame(TextSlot)->userState(), 1);
+        QVERIFY(near(f.frameRect(TextSlot), after.adjusted(0, 0, 100, 100)));
+        QTest::mouseRelease(grip, Qt::LeftButton, {}, grip->mapFrom(bill, end));
+        const QRect stored(f.prop(TextSlot, 1), f.prop(TextSlot, 2), f.prop(TextSlot, 3), f.prop(TextSlot, 4));
+        QVERIFY2(near(stored, after), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(stored.left()).arg(stored.top())
+                                                      .arg(stored.width()).arg(stored.height())));
+        QCOMPARE(f.frameRect(TextSlot), stored.adjusted(0, 0, 100, 100));
+        QCOMPARE(f.frame(TextSlot)->userState(), 0);
+    }
+
     void fillingInZooms()
     {
         f.doubleClickNode(QStringLiteral("通用票据"), QStringLiteral("通用凭证"));
