@@ -20,6 +20,9 @@ constexpr int KeyUp = 38;
 constexpr int KeyRight = 39;
 constexpr int KeyDown = 40;
 constexpr int KeyDelete = 46;
+constexpr int KeyShift = 16;
+constexpr int KeyCtrl = 17;
+constexpr int KeyAlt = 18;
 constexpr int ShiftKey = 1;
 constexpr int CtrlKey = 2;
 
@@ -347,6 +350,11 @@ void DesignMode::Surface_KeyDown(int keyCode, int shift)
     AppState &st = state();
     BillSurface *s = m_win.surface();
     if (st.DesignMode < 1 || !s)
+        return;
+    // Shift, Ctrl or Alt alone (as before Ctrl + wheel or Shift + click)
+    // and keys while the mouse still holds a drag leave the current field
+    // as it is: the bill taking over would drop the drag on the bill.
+    if (keyCode == KeyShift || keyCode == KeyCtrl || keyCode == KeyAlt || mouseHolds())
         return;
     st.CurrentKey = s->tag();
     if (st.CurrentTool > 1 || !isArrow(keyCode) || shift != ShiftKey)

@@ -4,6 +4,7 @@
 // stays in exact twips.
 #include "designfixture.h"
 #include "core/units.h"
+#include "workspace/propertypanel.h"
 #include "workspace/rulers.h"
 
 #include <QLabel>
@@ -150,7 +151,12 @@ private slots:
         const QPoint start(2, 2);
         QTest::mousePress(grip, Qt::LeftButton, {}, start);
         QTest::mouseMove(grip, start + QPoint(10, 5));
-        wheel(grip, 120, Qt::ControlModifier);
+        // Ctrl goes down on the field with the keyboard, then the wheel
+        // turns over the bill beside the outline.
+        QWidget *keys = QApplication::focusWidget() ? QApplication::focusWidget() : f.win->surface();
+        QTest::keyPress(keys, Qt::Key_Control, Qt::ControlModifier);
+        wheel(f.win->surface(), 120, Qt::ControlModifier);
+        QTest::keyRelease(keys, Qt::Key_Control);
         QCOMPARE(f.win->zoom(), 1.25);
         QCOMPARE(f.state->CurrentKey, f.state->Registry.keyOf(TextSlot));
         // The pointer goes on over the bill, wherever the grip now lies.
@@ -171,6 +177,35 @@ private slots:
                                                       .arg(stored.width()).arg(stored.height())));
         QCOMPARE(f.frameRect(TextSlot), stored.adjusted(0, 0, 100, 100));
         QCOMPARE(f.frame(TextSlot)->userState(), 0);
+    }
+
+    void modifierAloneKeepsTheField_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("ctrl") << int(Qt::Key_Control);
+        QTest::newRow("shift") << int(Qt::Key_Shift);
+        QTest::newRow("alt") << int(Qt::Key_Alt);
+    }
+    // Holding Ctrl for Ctrl + wheel (or Shift for Shift + click) with the
+    // bill's keyboard: the field clicked stays the current one.
+    void modifierAloneKeepsTheField()
+    {
+        QFETCH(int, key);
+        f.openForDesign();
+        QTest::mouseClick(f.control(TextSlot), Qt::LeftButton, {}, QPoint(4, 4));
+        BillSurface *bill = f.win->surface();
+        bill->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(bill));
+        QTest::keyPress(bill, Qt::Key(key));
+        wheel(bill, 120, Qt::ControlModifier);
+        QTest::keyRelease(bill, Qt::Key(key));
+        QCOMPARE(f.state->CurrentKey, f.state->Registry.keyOf(TextSlot));
+        QCOMPARE(f.design->panel()->slot(), TextSlot);
+        QVERIFY(f.frame(TextSlot)->isVisible());
+        // Shift with an arrow still makes the bill current and resizes it.
+        QTest::keyClick(bill, Qt::Key_Up, Qt::ShiftModifier);
+        QCOMPARE(f.state->CurrentKey, QStringLiteral("00000000"));
+        QCOMPARE(f.prop(0, 4), 4536 - 6);
     }
 
     void fillingInZooms()
