@@ -9,8 +9,12 @@ namespace uitext {
 // True when the text holds Chinese characters.
 bool hasChinese(const QString &text);
 
-// "sentence（detail）". A detail that is a Chinese message already stands
-// for itself; an empty one leaves the sentence alone.
+// True when the text begins with a Chinese character or Chinese punctuation.
+bool opensInChinese(const QString &text);
+
+// "sentence（detail）". A detail that is a Chinese message (one that opens
+// in Chinese) already stands for itself; an empty one leaves the sentence
+// alone.
 QString failure(const QString &sentence, const QString &detail);
 
 } // namespace uitext

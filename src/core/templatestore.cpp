@@ -170,7 +170,8 @@ StoreStatus TemplateStore::WriteTemplate(const QString &table, const FieldRegist
     // the template since it was opened here.
     if (!tableExists(table))
         return StoreStatus::failure(
-            QStringLiteral("模板“%1”已不在数据库中（可能已被另一台电脑重命名或删除），没有保存").arg(table), 3);
+            QStringLiteral("模板“%1”已不在数据库中（可能已被另一台电脑重命名或删除），没有保存").arg(table),
+            TemplateMissing);
     QSqlDatabase db = database();
     if (StoreStatus w = sql::writable(db); !w)
         return w;

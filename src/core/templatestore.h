@@ -46,6 +46,8 @@ public:
     // The error of a save refused because the template was saved by someone
     // else since the design opened.
     static constexpr int ChangedElsewhere = 409;
+    // The error of a save (or an opening) whose template table is gone.
+    static constexpr int TemplateMissing = 3;
 
     QSqlDatabase database() const;
     bool isOpen() const;

@@ -2,6 +2,7 @@
 
 #include "app/mainmenu.h"
 #include "core/appstate.h"
+#include "workspace/billopen.h"
 #include "workspace/designmode.h"
 #include "workspace/designundo.h"
 #include "workspace/history.h"
@@ -114,6 +115,8 @@ bool TreePopup::saveDesign()
     // A template saved by someone else since the design opened is never
     // written over without asking.
     StoreStatus saved = TemplateStore(st.DbConnection).WriteTemplate(m_designTable, st.Registry, m_designVersion);
+    if (saved.error == TemplateStore::TemplateMissing)
+        return saveGone();
     if (saved.error == TemplateStore::ChangedElsewhere) {
         switch (askAboutConflict()) {
         case ConflictAnswer::Overwrite:
@@ -185,6 +188,13 @@ void TreePopup::DesignTemplate()
     if (!table.isEmpty()) {
         m_win.EnterDesignLook();
         m_win.ReadAddCtl(table, 1);
+        if (m_win.opener().lastStatus().error == BillOpener::TemplateGone) {
+            // Renamed or deleted elsewhere: nothing to design; the tree
+            // shows what there is now.
+            leaveDesign(false);
+            m_win.RefreshTemplateTree();
+            return;
+        }
         m_openedWhole = m_win.opener().lastStatus().ok();
         const auto k = FieldKey::parse(current);
         if (k && k->slot <= st.Registry.lastSlot() && st.Registry.keyOf(k->slot) == current)

@@ -7,6 +7,7 @@
 // A design with changes is never dropped without asking: designing again,
 // opening another template and closing the window first ask whether to
 // save it.
+#include "core/templatemanager.h"
 #include "core/templatestore.h"
 
 #include <QObject>
@@ -25,6 +26,10 @@ public:
     // opened: write over it, save the design as a new template, or keep
     // designing.
     enum class ConflictAnswer { Overwrite, SaveCopy, Cancel };
+    // The answers when the template was renamed or deleted elsewhere since
+    // the design opened: save the design as a new template, or keep
+    // designing.
+    enum class GoneAnswer { SaveNew, Cancel };
 
     // Creates the handler for the window's pop-up menu and connects it to
     // MDIMain::popupItemClicked. Owned by the window.
@@ -70,6 +75,18 @@ private:
     // Saves the design as a new template beside the one designed, which
     // then becomes the template open for design.
     bool saveAsCopy();
+    // When the template was renamed or deleted elsewhere: asks, and saves
+    // the design as a new template of its name (or the first free "NAME
+    // 副本…") when told to.
+    bool saveGone();
+    GoneAnswer askAboutGone(const TemplateRef &as) const;
+    // The first free name of the designed template's class: its own name
+    // first when `ownFirst`, then "NAME 副本", "NAME 副本2", ...; false
+    // with the reason when none can be had.
+    StoreStatus freeName(TemplateRef &to, bool ownFirst) const;
+    // The design was saved as template `to`: it becomes the template open
+    // for design, and the tree shows and selects it.
+    void adopt(const TemplateRef &to);
     // The template's version now, remembered as the one the design is at.
     void rememberVersion();
 

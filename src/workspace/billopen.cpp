@@ -127,7 +127,14 @@ QWidget *BillOpener::frameFor(int slot)
 int BillOpener::ReadAddCtl(const QString &table, int design)
 {
     m_status = {};
-    const StoreStatus st = TemplateStore(m_state.DbConnection).ReadTemplate(table, m_state.Registry);
+    const TemplateStore store(m_state.DbConnection);
+    // Renamed or deleted on another workstation since the tree listed it.
+    if (store.isOpen() && !store.tableExists(table)) {
+        fail(Status::failure(QStringLiteral("模板“%1”已不在数据库中（可能已被另一台电脑重命名或删除）。").arg(table),
+                             TemplateGone));
+        return 0;
+    }
+    const StoreStatus st = store.ReadTemplate(table, m_state.Registry);
     if (!st) {
         fail(Status::failure(uitext::failure(QStringLiteral("无法打开模板 %1").arg(table), st.message), st.error));
         return 0;

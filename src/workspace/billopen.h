@@ -3,6 +3,7 @@
 // record of the registry becomes a control of its kind at its stored place,
 // each with a selection frame that shows only in design mode.
 #include "core/result.h"
+#include "core/templatestore.h"
 
 #include <QRect>
 #include <QString>
@@ -29,6 +30,9 @@ void setControlTwips(QWidget *control, const QRect &twips, double scale = 1.0);
 
 class BillOpener {
 public:
+    // lastStatus().error when the template's table is not in the database.
+    static constexpr int TemplateGone = TemplateStore::TemplateMissing;
+
     // `frameHost` holds selection frame 0 and every control 0 while no
     // template is open (the main window's client area).
     BillOpener(AppState &state, FieldControls &controls, BillSurface *surface, QWidget *frameHost);

@@ -41,6 +41,9 @@ void DesignCtl::setUserState(int usV)
 {
     m_frameState = usV;
     if (m_frameState != 0) {
+        // The hidden handles stay where a drag begun on them measures from:
+        // at the frame's size (and scale) now.
+        PlaceHandles();
         ShowHandles(false);
         FreeRegions();
         BuildOutline();

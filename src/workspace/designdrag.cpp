@@ -20,6 +20,9 @@ constexpr int KeyUp = 38;
 constexpr int KeyRight = 39;
 constexpr int KeyDown = 40;
 constexpr int KeyDelete = 46;
+constexpr int KeyShift = 16;
+constexpr int KeyCtrl = 17;
+constexpr int KeyAlt = 18;
 constexpr int ShiftKey = 1;
 constexpr int CtrlKey = 2;
 
@@ -121,13 +124,15 @@ void DesignMode::nudgeOne(int slot, int dx, int dy, bool resize)
     const FieldKey k{slot, reg.at(slot).kind, reg.at(slot).index};
     const QRect fr = f->twipsRect();
     if (resize) {
-        // Never below 2 mm (a field already smaller does not shrink), and a
-        // field does not grow past the bill's edge.
+        // Never below 2 mm (a field already smaller does not shrink), a
+        // field does not grow past the bill's edge, and the bill does not
+        // shrink past its fields.
         const int w0 = fr.width() - FrameMargin;
         const int h0 = fr.height() - FrameMargin;
         const QSize room = k.kind == KindBill ? QSize(INT_MAX, INT_MAX) : roomAt(fr.topLeft());
-        const int w = dx == 0 ? w0 : qBound(qMin(w0, MinFieldSize), w0 + dx, qMax(w0, room.width()));
-        const int h = dy == 0 ? h0 : qBound(qMin(h0, MinFieldSize), h0 + dy, qMax(h0, room.height()));
+        const QSize least = k.kind == KindBill ? billLeast() : QSize(MinFieldSize, MinFieldSize);
+        const int w = dx == 0 ? w0 : qBound(qMin(w0, least.width()), w0 + dx, qMax(w0, room.width()));
+        const int h = dy == 0 ? h0 : qBound(qMin(h0, least.height()), h0 + dy, qMax(h0, room.height()));
         const QRect r(fr.x(), fr.y(), w, h);
         placeField(k, r);
         if (k.kind != KindBill) // frame 0 follows the bill's new size by itself
@@ -222,6 +227,7 @@ void DesignMode::Field_MouseDown(int kind, int index, int button, int shift, int
     MarkSelected(0, k->slot, true);
     if (button == 1) {
         if (st.CurrentTool <= 1) {
+            m_fieldPressed = true;
             DragStartRect = opening::controlTwips(c);
             DragStart = QPoint(x, y);
             BeginFieldDrag(tag, shift);
@@ -244,6 +250,8 @@ void DesignMode::Field_MouseMove(int, int, int button, int shift, int x, int y)
 void DesignMode::Field_MouseUp(int, int, int button, int shift, int, int)
 {
     const AppState &st = state();
+    if (button == 1)
+        m_fieldPressed = false;
     if (st.DesignMode >= 1 && st.CurrentTool <= 1 && button == 1) {
         DropFields(st.CurrentKey, shift);
         commitGeometry(QStringLiteral("移动"));
@@ -267,7 +275,7 @@ void DesignMode::Field_KeyDown(int kind, int index, int keyCode, int shift)
     if (isArrow(keyCode) && (shift == ShiftKey || shift == CtrlKey)) {
         NudgeFields(st.CurrentKey, keyCode, shift);
         commitGeometry(QStringLiteral("微调"));
-    } else if (keyCode == KeyDelete && shift == 0) {
+    } else if (keyCode == KeyDelete && shift == 0 && !mouseHolds()) {
         if (m_placing->DeleteCurrent())
             m_history->commit(QStringLiteral("删除字段"));
     }
@@ -343,6 +351,11 @@ void DesignMode::Surface_KeyDown(int keyCode, int shift)
     BillSurface *s = m_win.surface();
     if (st.DesignMode < 1 || !s)
         return;
+    // Shift, Ctrl or Alt alone (as before Ctrl + wheel or Shift + click)
+    // and keys while the mouse still holds a drag leave the current field
+    // as it is: the bill taking over would drop the drag on the bill.
+    if (keyCode == KeyShift || keyCode == KeyCtrl || keyCode == KeyAlt || mouseHolds())
+        return;
     st.CurrentKey = s->tag();
     if (st.CurrentTool > 1 || !isArrow(keyCode) || shift != ShiftKey)
         return;
@@ -368,6 +381,7 @@ void DesignMode::Handle_MouseDown(int slot, Handle which, int, int, int x, int y
     DragStartRect = f->twipsRect();
     f->setUserState(1);
     HandleDrag = qint16(which);
+    m_handleSlot = slot;
 }
 
 void DesignMode::Handle_MouseMove(int slot, Handle which, int, int, int x, int y)
@@ -385,14 +399,15 @@ void DesignMode::Handle_MouseMove(int slot, Handle which, int, int, int x, int y
 QSize DesignMode::handleDragSize(int slot, Handle which, int x, int y) const
 {
     // The dimensions the handle moves stay between 2 mm and the bill's edge
-    // (the bill itself has no edge to keep to).
+    // (the bill itself has no edge to keep to, but keeps its fields inside).
     const QSize room = slot == 0 ? QSize(INT_MAX, INT_MAX) : roomAt(DragStartRect.topLeft());
+    const QSize least = slot == 0 ? billLeast() : QSize(MinFieldSize, MinFieldSize);
     int w = DragStartRect.width() - FrameMargin;
     int h = DragStartRect.height() - FrameMargin;
     if (which != RightHandle)
-        h = qBound(MinFieldSize, DragStartRect.height() + y - DragStart.y() - FrameMargin, room.height());
+        h = qBound(least.height(), DragStartRect.height() + y - DragStart.y() - FrameMargin, room.height());
     if (which != BottomHandle)
-        w = qBound(MinFieldSize, DragStartRect.width() + x - DragStart.x() - FrameMargin, room.width());
+        w = qBound(least.width(), DragStartRect.width() + x - DragStart.x() - FrameMargin, room.width());
     return QSize(w, h);
 }
 

@@ -44,8 +44,9 @@ DesignMode *DesignMode::attach(MDIMain &window)
         if (d->state().DesignMode != 0)
             d->m_history->commit(QStringLiteral("移动金额列"));
     });
-    // Opened again at a new zoom, the fields keep the selection they had.
-    connect(&window, &MDIMain::zoomChanged, d, [d] { d->keepSelection(); });
+    // Opened again at a new zoom, the fields keep the selection they had,
+    // and a drag still held goes on.
+    connect(&window, &MDIMain::zoomChanged, d, [d] { d->mouseHolds() ? d->keepDrag() : d->keepSelection(); });
     d->createEditActions();
     return d;
 }

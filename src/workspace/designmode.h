@@ -78,6 +78,12 @@ public:
     QRect keepInside(const QRect &r) const;
     // The largest width and height a field at (left, top) can have.
     QSize roomAt(const QPoint &at) const;
+    // How far right and down the fields reach on the bill (twips).
+    QSize fieldsReach() const;
+    // The smallest width and height the bill can be given: 2 mm, and never
+    // so small that a field would leave it (a bill its fields already stick
+    // out of keeps its size in that direction).
+    QSize billLeast() const;
 
     // Drag state.
     qint16 PressButton = 0;
@@ -86,6 +92,10 @@ public:
     QPoint DragStart;
     QRect DragStartRect;
     qint16 HandleDrag = NoHandle;
+
+    // True while a mouse button pressed on a field, a handle or the bill
+    // is still held: undo, redo and deleting wait until it is released.
+    bool mouseHolds() const { return m_fieldPressed || HandleDrag != NoHandle || PressButton == 1; }
 
     // Makes the field current, its frame in the handles look. Returns 0 or
     // an error number (9 for a key that names no field).
@@ -141,6 +151,9 @@ private:
     void createEditActions();
     // Frames shown again as the registry's selection flags say.
     void keepSelection();
+    // Frames of the drag still held shown again in the drag's outline look,
+    // their hidden handles measuring from the size the drag began with.
+    void keepDrag();
     void showDesignMenus(bool show);
     void commitGeometry(const QString &what);
     void leaveMoneyField(const QString &newKey);
@@ -157,4 +170,6 @@ private:
     QAction *m_undo = nullptr;
     QAction *m_redo = nullptr;
     QAction *m_delete = nullptr;
+    bool m_fieldPressed = false; // the left button went down on a field
+    int m_handleSlot = -1;       // the frame whose handle is dragged
 };

@@ -6,6 +6,7 @@
 #include "app/mainmenu.h"
 #include "core/appstate.h"
 #include "core/propkeys.h"
+#include "core/propvalue.h"
 #include "fields/checkctl.h"
 #include "fields/datectl.h"
 #include "fields/labelctl.h"
@@ -45,10 +46,18 @@ void DesignMode::createEditActions()
     // On the window as well, so that the keys work with the menu hidden.
     m_win.addAction(m_undo);
     m_win.addAction(m_redo);
-    connect(m_undo, &QAction::triggered, this, [this] { m_history->undo(); });
-    connect(m_redo, &QAction::triggered, this, [this] { m_history->redo(); });
+    // A drag still held is no step yet; undoing under it would hand the
+    // drag to whichever field the undo makes current.
+    connect(m_undo, &QAction::triggered, this, [this] {
+        if (!mouseHolds())
+            m_history->undo();
+    });
+    connect(m_redo, &QAction::triggered, this, [this] {
+        if (!mouseHolds())
+            m_history->redo();
+    });
     connect(m_delete, &QAction::triggered, this, [this] {
-        if (m_placing->DeleteCurrent())
+        if (!mouseHolds() && m_placing->DeleteCurrent())
             m_history->commit(QStringLiteral("删除字段"));
     });
     QUndoStack &stack = m_history->stack();
@@ -85,6 +94,9 @@ void DesignMode::showDesignMenus(bool show)
 
 void DesignMode::designStarted()
 {
+    m_fieldPressed = false;
+    HandleDrag = NoHandle;
+    PressButton = 0;
     m_history->reset();
     if (!m_panel)
         m_panel = PropertyPanel::attach(*this);
@@ -197,6 +209,23 @@ void DesignMode::keepSelection()
         selectSlots({current ? current->slot : 0});
 }
 
+void DesignMode::keepDrag()
+{
+    const FieldRegistry &reg = state().Registry;
+    const auto current = FieldKey::parse(state().CurrentKey);
+    const int held = HandleDrag != NoHandle ? m_handleSlot : current ? current->slot : -1;
+    HideAllFrames(false);
+    for (int s = 0; s <= reg.lastSlot(); ++s) {
+        if (s != held && !(SelectedCount >= 2 && reg.at(s).selected >= 1))
+            continue;
+        if (DesignCtl *f = frame(s)) {
+            f->setUserState(1);
+            f->raise();
+            f->show();
+        }
+    }
+}
+
 bool DesignMode::setProperties(int slot, const QList<QPair<int, QString>> &values, const QString &what, int merge)
 {
     FieldRegistry &reg = state().Registry;
@@ -239,6 +268,28 @@ QRect DesignMode::keepInside(const QRect &r) const
     out.moveLeft(qMax(0, qMin(r.x(), bill.width() - r.width())));
     out.moveTop(qMax(0, qMin(r.y(), bill.height() - r.height())));
     return out;
+}
+
+QSize DesignMode::fieldsReach() const
+{
+    const FieldRegistry &reg = m_win.state().Registry;
+    QSize reach(0, 0);
+    for (int s = 1; s <= reg.lastSlot(); ++s) {
+        const FieldRecord &r = reg.at(s);
+        if (r.kind == KindBill || r.props().isEmpty())
+            continue;
+        auto twips = [&r](int key) { return propvalue::strictWhole(r.value(key)).value_or(0); };
+        reach = reach.expandedTo(QSize(twips(prop::Left) + twips(prop::Width), twips(prop::Top) + twips(prop::Height)));
+    }
+    return reach;
+}
+
+QSize DesignMode::billLeast() const
+{
+    const QSize bill = billSize();
+    const QSize reach = fieldsReach();
+    return QSize(qMax(MinFieldSize, qMin(bill.width(), reach.width())),
+                 qMax(MinFieldSize, qMin(bill.height(), reach.height())));
 }
 
 QSize DesignMode::roomAt(const QPoint &at) const

@@ -155,6 +155,9 @@ public:
 public slots:
     void TreeViewCtl_NodeClick();
     void TreeViewCtl_DblClick();
+    // Fills the tree again from the database (a template renamed or deleted
+    // elsewhere goes away); the selection is taken from it afresh.
+    void RefreshTemplateTree();
     void ToolBarCtl_ButtonClick(QAction *button);
     void mViewSub_Click(int index);
     void mHelpSub_Click(int index);

@@ -3,10 +3,12 @@
 #include "workspace/mdimain.h"
 
 #include "core/appstate.h"
+#include "core/templatestore.h"
 #include "fields/moneyctl.h"
 #include "app/toolbox.h"
 #include "core/units.h"
 #include "news/about.h"
+#include "workspace/billopen.h"
 #include "workspace/billsurface.h"
 #include "workspace/helpviewer.h"
 #include "workspace/rulers.h"
@@ -41,12 +43,22 @@ void MDIMain::TreeViewCtl_DblClick()
     if (table.isEmpty())
         return;
     ReadAddCtl(table, 0);
+    if (m_opener->lastStatus().error == BillOpener::TemplateGone) {
+        RefreshTemplateTree();
+        return;
+    }
     // Today's date stands in the dates the clerk would type, when asked.
     fillTodaysDate();
     // The clerk starts typing at once: the first field of the bill takes
     // the keys, as if reached with Tab.
     if (QWidget *first = m_opener->firstTabStop())
         first->setFocus(Qt::TabFocusReason);
+}
+
+void MDIMain::RefreshTemplateTree()
+{
+    m_tree->RefreshTree(TemplateStore(m_state.DbConnection));
+    m_tree->NodeClick(m_state);
 }
 
 int MDIMain::ReadAddCtl(const QString &table, int design)

@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QFormLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -165,6 +166,7 @@ QWidget *PropertyPanel::addRow(int key, Editor type, const QString &name, const 
     case Editor::Line: {
         auto *edit = new QLineEdit;
         connect(edit, &QLineEdit::editingFinished, this, [this, key, edit] { lineEdited(key, edit); });
+        edit->installEventFilter(this);
         w = edit;
         break;
     }
@@ -197,6 +199,22 @@ QWidget *PropertyPanel::addRow(int key, Editor type, const QString &name, const 
     m_form->addRow(labelFor(key, kinds.first()), w);
     m_rows.append({key, type, w, kinds});
     return w;
+}
+
+bool PropertyPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    // A line keeps Ctrl+Z and Ctrl+Y for the typing it has not yet given to
+    // the field; with nothing of its own to undo or redo (a value taken with
+    // Return is shown afresh) the keys go to the design's undo and redo.
+    if (event->type() == QEvent::ShortcutOverride)
+        if (auto *edit = qobject_cast<QLineEdit *>(watched)) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            if ((key->matches(QKeySequence::Undo) && !edit->isUndoAvailable())
+                || (key->matches(QKeySequence::Redo) && !edit->isRedoAvailable())
+                || (key->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y) && !edit->isRedoAvailable()))
+                return true;
+        }
+    return QDockWidget::eventFilter(watched, event);
 }
 
 QString PropertyPanel::labelFor(int key, int kind) const
@@ -338,7 +356,9 @@ QString PropertyPanel::valueOfLine(int key, const QString &text, QString &refusa
                           propvalue::strictWhole(record.value(prop::Top)).value_or(0),
                           propvalue::strictWhole(record.value(prop::Width)).value_or(0),
                           propvalue::strictWhole(record.value(prop::Height)).value_or(0));
-        const GeometryCheck c = checkGeometry(field, key, *twips, m_design.billSize(), record.kind == KindBill);
+        const bool bill = record.kind == KindBill;
+        const GeometryCheck c =
+            checkGeometry(field, key, *twips, m_design.billSize(), bill, bill ? m_design.billLeast() : QSize());
         refusal = c.refusal;
         return QString::number(*twips);
     }

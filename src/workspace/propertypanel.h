@@ -44,6 +44,9 @@ public:
     // the user cancels. The default shows the colour dialog.
     std::function<QColor(const QColor &initial, const QString &title)> chooseColour;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     enum class Editor { Line, Combo, Check, Colour };
     struct Row {

@@ -18,6 +18,16 @@ constexpr int MinSide = 113; // 2 mm
 
 QString mmText(int twips) { return millimetres(twips); }
 
+// The least millimetres, to 0.1 mm, that give at least `twips` when typed
+// (the nearest tenth could fall short of it and be refused in turn).
+QString leastMmText(int twips)
+{
+    int tenths = int(std::ceil(twips * 10.0 / units::TwipsPerMm));
+    while (tenths > 0 && units::mmToTwips((tenths - 1) / 10.0) >= twips)
+        --tenths;
+    return QString::number(tenths / 10.0, 'f', 1);
+}
+
 } // namespace
 
 QString dateExample(const QString &code, const QDate &today)
@@ -112,18 +122,20 @@ std::optional<int> parseMillimetres(const QString &text)
     return int(units::mmToTwips(mm));
 }
 
-GeometryCheck checkGeometry(const QRect &field, int key, int twips, const QSize &bill, bool isBill)
+GeometryCheck checkGeometry(const QRect &field, int key, int twips, const QSize &bill, bool isBill,
+                            const QSize &billLeast)
 {
     GeometryCheck c{field, {}};
     auto range = [](const QString &what, int least, int most) {
-        return QStringLiteral("%1必须在 %2 到 %3 毫米之间。").arg(what, mmText(least), mmText(most));
+        return QStringLiteral("%1必须在 %2 到 %3 毫米之间。").arg(what, leastMmText(least), mmText(most));
     };
     if (isBill) {
         const int most = BillTemplate::MaxTwips;
         if (key == prop::Width || key == prop::Height) {
             const QString what = key == prop::Width ? QStringLiteral("票据宽度") : QStringLiteral("票据高度");
-            if (twips < MinSide || twips > most)
-                c.refusal = range(what, MinSide, most);
+            const int least = qMax(MinSide, key == prop::Width ? billLeast.width() : billLeast.height());
+            if (twips < least || twips > most)
+                c.refusal = range(what, least, most);
             else if (key == prop::Width)
                 c.rect.setWidth(twips);
             else

@@ -53,7 +53,10 @@ struct GeometryCheck {
     QRect rect;
     QString refusal; // empty when accepted
 };
-GeometryCheck checkGeometry(const QRect &field, int key, int twips, const QSize &bill, bool isBill);
+// For the bill, `billLeast` is the smallest width and height it may take
+// (its fields must stay on it); empty for 2 mm.
+GeometryCheck checkGeometry(const QRect &field, int key, int twips, const QSize &bill, bool isBill,
+                            const QSize &billLeast = {});
 
 // A whole number between `least` and `most` for property `what`; the
 // refusal names them.

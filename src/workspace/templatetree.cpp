@@ -106,9 +106,17 @@ int TemplateTree::ShowTree(const TemplateStore &store)
 
 int TemplateTree::RefreshTree(const TemplateStore &store)
 {
+    // The classes open before stay open (found again by name).
+    QStringList expanded;
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        if (topLevelItem(i)->isExpanded())
+            expanded << topLevelItem(i)->text(0);
     clear();
     m_nodeCount = 0;
-    return ShowTree(store);
+    const int result = ShowTree(store);
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        topLevelItem(i)->setExpanded(expanded.contains(topLevelItem(i)->text(0)));
+    return result;
 }
 
 void TemplateTree::NodeClick(AppState &state) const

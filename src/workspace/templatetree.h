@@ -24,7 +24,7 @@ public:
     // when every row was shown.
     QString problem() const { return m_problem; }
     // Empties the tree and fills it again (after classes or templates
-    // were added, renamed or removed).
+    // were added, renamed or removed); the classes open stay open.
     int RefreshTree(const TemplateStore &store);
 
     // Records the selected node in SelectedClass/SelectedBill.

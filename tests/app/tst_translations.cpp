@@ -2,6 +2,7 @@
 // translations are installed, as the program does at start.
 #include "app/filedialogs.h"
 #include "app/translations.h"
+#include "app/uitext.h"
 
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -45,6 +46,33 @@ private slots:
         QVERIFY2(translations::installQtChinese(),
                  qPrintable(QStringLiteral("no qtbase_zh_CN.qm in %1 (qt6-translations-l10n)")
                                 .arg(translations::qtTranslationsFolder())));
+    }
+
+    void failureReadsChineseFirst_data()
+    {
+        QTest::addColumn<QString>("sentence");
+        QTest::addColumn<QString>("detail");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("english detail") << "无法打开模板 甲" << "no such table" << "无法打开模板 甲（no such table）";
+        // The store's English messages name the (Chinese) tables they were at.
+        QTest::newRow("english detail naming a chinese table")
+            << "无法打开模板 支票_现金支票" << "reading template 支票_现金支票 (no such table: 支票_现金支票)"
+            << "无法打开模板 支票_现金支票（reading template 支票_现金支票 (no such table: 支票_现金支票)）";
+        QTest::newRow("driver text after a name") << "导入模板没有完成。" << "\"支票_甲\" 无法获取行"
+                                                   << "导入模板没有完成。（\"支票_甲\" 无法获取行）";
+        QTest::newRow("chinese detail") << "删除没有完成。" << "类别“甲”不存在" << "类别“甲”不存在";
+        QTest::newRow("chinese detail opening with a quote")
+            << "重命名没有完成。" << " “甲/乙”的名称太长" << "“甲/乙”的名称太长";
+        QTest::newRow("no detail") << "新建类别没有完成。" << "  " << "新建类别没有完成。";
+    }
+    // A failure the clerk reads begins with a Chinese sentence; a detail
+    // that is one already stands for itself.
+    void failureReadsChineseFirst()
+    {
+        QFETCH(QString, sentence);
+        QFETCH(QString, detail);
+        QFETCH(QString, shown);
+        QCOMPARE(uitext::failure(sentence, detail), shown);
     }
 
     void standardButtonsAreChinese_data()

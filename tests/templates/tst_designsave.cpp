@@ -5,6 +5,7 @@
 #include "../workspace/designfixture.h"
 #include "modalscript.h"
 #include "app/toolbox.h"
+#include "core/templatemanager.h"
 #include "templates/treepopup.h"
 #include "workspace/designundo.h"
 #include "workspace/propertypanel.h"
@@ -431,6 +432,107 @@ private slots:
             QVERIFY(storedRows(db(), TransferTable).contains(mine));
         }
         QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems().join('\n')));
+    }
+
+    void saveAfterTheTemplateWentElsewhere_data()
+    {
+        QTest::addColumn<QString>("renamedTo"); // empty: deleted
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("savedAs"); // empty: nothing saved
+        QTest::newRow("deleted, save") << QString() << "存为新模板" << Transfer;
+        QTest::newRow("deleted, cancel") << QString() << "取消" << QString();
+        QTest::newRow("renamed, save") << QStringLiteral("转账支票（旧）") << "存为新模板" << Transfer;
+    }
+    // The template being designed was renamed or deleted on another
+    // workstation: ending the design offers to keep it as a new template
+    // instead of only refusing to save (which left nothing but dropping
+    // the work).
+    void saveAfterTheTemplateWentElsewhere()
+    {
+        QFETCH(QString, renamedTo);
+        QFETCH(QString, answer);
+        QFETCH(QString, savedAs);
+        design(Transfer);
+        const int payee = slotOf(QStringLiteral("收款人"), KindText);
+        const QString mine = QStringLiteral("01107002|1|%1").arg(f.record(payee).value(1).toInt() + 6);
+        nudgeRight(payee);
+        {
+            AppState other;
+            QCOMPARE(OpenDatabase(other, db()), 0);
+            const TemplateManager m(other.DbConnection);
+            const TemplateRef transfer{Cheques, Transfer};
+            QVERIFY(renamedTo.isEmpty() ? m.deleteTemplate(transfer, TemplateManager::Removal::DropAll).ok()
+                                        : m.renameTemplate(transfer, renamedTo).ok());
+            CloseDatabase(other);
+        }
+        ModalScript script;
+        QString asked;
+        script.on("DesignGoneBox", [&](QWidget *w) {
+            asked = ModalScript::text(w);
+            ModalScript::clickButton(w, answer);
+        });
+        endDesign(Transfer);
+        QTRY_VERIFY(script.done());
+        QVERIFY(script.problems().isEmpty());
+        QVERIFY2(asked.contains(QStringLiteral("已不在数据库中")), qPrintable(asked));
+        if (savedAs.isEmpty()) { // the design stays, nothing is written
+            QCOMPARE(f.state->DesignMode, qint16(1));
+            QVERIFY(f.design->history().isModified());
+            QCOMPARE(storedRows(db(), TransferTable), QStringList());
+            return;
+        }
+        QVERIFY2(asked.contains(QStringLiteral("“支票/%1”").arg(savedAs)), qPrintable(asked));
+        QCOMPARE(f.state->DesignMode, qint16(0));
+        const QString table = Cheques + QLatin1Char('_') + savedAs;
+        QVERIFY(storedRows(db(), table).contains(mine));
+        QCOMPARE(f.state->Bill.billTemplate().table(), table);
+        QVERIFY(f.node(Cheques, savedAs));
+        QCOMPARE(f.win->statusBar()->currentMessage(), QStringLiteral("模板“%1”已保存").arg(savedAs));
+        // It opens for design and saves again like any other.
+        design(savedAs);
+        nudgeRight(payee);
+        endDesign(savedAs);
+        QCOMPARE(f.state->DesignMode, qint16(0));
+    }
+
+    // Another workstation renames or deletes the cash cheque after this
+    // tree listed it: designing it says so, leaves design mode alone and
+    // shows the tree as it is now.
+    void designOfATemplateGoneElsewhere_data()
+    {
+        QTest::addColumn<QString>("renamedTo"); // empty: deleted
+        QTest::newRow("renamed") << QStringLiteral("现金支票（新）");
+        QTest::newRow("deleted") << QString();
+    }
+    void designOfATemplateGoneElsewhere()
+    {
+        QFETCH(QString, renamedTo);
+        f.doubleClickNode(Cheques, Transfer);
+        {
+            AppState other;
+            QCOMPARE(OpenDatabase(other, db()), 0);
+            const TemplateManager m(other.DbConnection);
+            const TemplateRef cash{Cheques, Cash};
+            QVERIFY(renamedTo.isEmpty() ? m.deleteTemplate(cash, TemplateManager::Removal::DropAll).ok()
+                                        : m.renameTemplate(cash, renamedTo).ok());
+            CloseDatabase(other);
+        }
+        ModalScript script;
+        QString said;
+        script.on("QMessageBox", [&](QWidget *w) {
+            said = ModalScript::text(w);
+            w->close();
+        });
+        QVERIFY(choose(Cheques, Cash, TreePopup::DesignItem));
+        QTRY_VERIFY(script.done());
+        QVERIFY(script.problems().isEmpty());
+        QVERIFY2(said.startsWith(QStringLiteral("模板“支票_现金支票”已不在数据库中")), qPrintable(said));
+        QCOMPARE(f.state->DesignMode, qint16(0));
+        QCOMPARE(popup->designedTable(), QString());
+        QVERIFY(!f.node(Cheques, Cash));
+        if (!renamedTo.isEmpty())
+            QVERIFY(f.node(Cheques, renamedTo));
+        QVERIFY(!choose(Cheques, Transfer, TreePopup::EndDesignItem));
     }
 
     void noQuestionWithoutChanges()

@@ -173,6 +173,48 @@ private slots:
         QCOMPARE(f.prop(0, 3), 12758);
     }
 
+    void billKeepsItsFieldsInside_data()
+    {
+        QTest::addColumn<int>("handle"); // 0 bottom, 1 corner, 2 right
+        QTest::addColumn<QPoint>("delta"); // pixels
+        QTest::addColumn<QSize>("after");
+        // The fields of the sample reach 11300 twips right (the money field)
+        // and 2730 down (the check box); the bill is 12758 x 4536.
+        QTest::newRow("right far left") << 2 << QPoint(-200, 0) << QSize(11300, 4536);
+        QTest::newRow("bottom far up") << 0 << QPoint(0, -200) << QSize(12758, 2730);
+        QTest::newRow("corner far in") << 1 << QPoint(-300, -300) << QSize(11300, 2730);
+        QTest::newRow("right a little") << 2 << QPoint(-20, 0) << QSize(12458, 4536);
+        QTest::newRow("right wider") << 2 << QPoint(10, 0) << QSize(12908, 4536);
+    }
+    // No handle or key makes the bill smaller than the fields on it: a
+    // field off the bill could not be seen or taken hold of again.
+    void billKeepsItsFieldsInside()
+    {
+        QFETCH(int, handle);
+        QFETCH(QPoint, delta);
+        QFETCH(QSize, after);
+        QTest::mouseClick(f.win->surface(), Qt::LeftButton, {}, QPoint(3, 3));
+        QCOMPARE(f.state->CurrentKey, QStringLiteral("00000000"));
+        DesignCtl *frame = f.frame(0);
+        QLabel *h = handle == 0 ? frame->BottomCtl() : handle == 1 ? frame->MoveCtl() : frame->RightCtl();
+        QTest::mousePress(h, Qt::LeftButton, {}, QPoint(2, 2));
+        QTest::mouseMove(h, QPoint(2, 2) + delta);
+        QTest::mouseRelease(h, Qt::LeftButton, {}, QPoint(2, 2) + delta);
+        QCOMPARE(QSize(f.state->BillRect[2], f.state->BillRect[3]), after);
+        QCOMPARE(QSize(f.prop(0, 3), f.prop(0, 4)), after);
+        // The keys stop at the fields too.
+        BillSurface *s = f.win->surface();
+        s->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s));
+        QTest::keyClick(s, Qt::Key_Left, Qt::ShiftModifier);
+        QTest::keyClick(s, Qt::Key_Up, Qt::ShiftModifier);
+        const QSize keyed(qMax(11300, after.width() - 6), qMax(2730, after.height() - 6));
+        QCOMPARE(QSize(f.prop(0, 3), f.prop(0, 4)), keyed);
+        for (int slot = 1; slot <= f.state->Registry.lastSlot(); ++slot)
+            QVERIFY(QRect(QPoint(0, 0), keyed).contains(QRect(f.prop(slot, 1), f.prop(slot, 2), f.prop(slot, 3),
+                                                              f.prop(slot, 4))));
+    }
+
     void multipleSelectionMovesTogether()
     {
         click(TextSlot);

@@ -136,6 +136,43 @@ private slots:
         QCOMPARE(design(f.state->Registry), before);
     }
 
+    void undoKeysWaitForTheMouse_data()
+    {
+        QTest::addColumn<bool>("byHandle");
+        QTest::addColumn<QRect>("after");
+        // 30 x 20 pixels at scale 1 are 450 x 300 twips.
+        QTest::newRow("field dragged") << false << QRect(2150, 1300, 5200, 330);
+        QTest::newRow("corner handle dragged") << true << QRect(1700, 1000, 5650, 630);
+    }
+    // Ctrl+Z and Ctrl+Y while the mouse still holds a field change nothing:
+    // the drag goes on with the field it began with (an undo in between
+    // made another field current, which the drag then moved) and is a
+    // step of its own.
+    void undoKeysWaitForTheMouse()
+    {
+        QFETCH(bool, byHandle);
+        QFETCH(QRect, after);
+        QTest::keyClick(clickField(OtherTextSlot), Qt::Key_Down, Qt::ControlModifier);
+        const QStringList nudged = design(f.state->Registry);
+        clickField(TextSlot);
+        QWidget *grip = byHandle ? static_cast<QWidget *>(f.frame(TextSlot)->MoveCtl()) : f.control(TextSlot);
+        const QPoint start = byHandle ? QPoint(2, 2) : QPoint(10, 10);
+        QTest::mousePress(grip, Qt::LeftButton, {}, start);
+        QTest::mouseMove(grip, start + QPoint(10, 5));
+        undo();
+        redo();
+        QCOMPARE(design(f.state->Registry), nudged);
+        QTest::mouseMove(grip, start + QPoint(30, 20));
+        QTest::mouseRelease(grip, Qt::LeftButton, {}, start + QPoint(30, 20));
+        QCOMPARE(QRect(f.prop(TextSlot, 1), f.prop(TextSlot, 2), f.prop(TextSlot, 3), f.prop(TextSlot, 4)), after);
+        QCOMPARE(f.prop(OtherTextSlot, 2), 1606);
+        QCOMPARE(stack().count(), 2);
+        expectShown();
+        undo();
+        QCOMPARE(design(f.state->Registry), nudged);
+        expectShown();
+    }
+
     void aRunOfNudgesIsOneStep()
     {
         QWidget *c = clickField(TextSlot);

@@ -4,6 +4,7 @@
 
 #include "core/appstate.h"
 #include "core/database.h"
+#include "core/templatemanager.h"
 #include "app/toolbox.h"
 #include "fields/checkctl.h"
 #include "fields/datectl.h"
@@ -83,6 +84,8 @@ private slots:
     void designOpeningDisablesAndFrames();
     void openingStopsOnBadRowsWithoutCrash_data();
     void openingStopsOnBadRowsWithoutCrash();
+    void templateGoneElsewhere_data();
+    void templateGoneElsewhere();
     void damagedDatabaseSaysSo();
     void unloadCtlLeavesOnlyElementsZero();
     void viewTogglesRelayout();
@@ -427,7 +430,7 @@ void TestMainWindow::openingStopsOnBadRowsWithoutCrash_data()
     QTest::addColumn<QString>("bill");
     QTest::addColumn<bool>("labelMade");
     QTest::addColumn<QString>("why");
-    QTest::newRow("missing table") << "缺表" << false << "进账单_缺表";
+    QTest::newRow("missing table") << "缺表" << false << "模板“进账单_缺表”已不在数据库中";
     // Checked whole before any control is made: nothing half-opened.
     QTest::newRow("position not a number") << "坏模板" << false << "“一百”";
     // Places far beyond any paper would overflow the layout: refused.
@@ -454,6 +457,47 @@ void TestMainWindow::openingStopsOnBadRowsWithoutCrash()
     doubleClick("转账支票");
     QVERIFY(m_win->surface()->isVisible());
     QVERIFY(m_win->opener().lastError().isEmpty());
+}
+
+void TestMainWindow::templateGoneElsewhere_data()
+{
+    QTest::addColumn<QString>("renamedTo"); // empty: deleted
+    QTest::newRow("renamed") << "现金支票（新）";
+    QTest::newRow("deleted") << "";
+}
+
+// Another workstation renames or deletes a template after this window
+// listed it: opening it says so in Chinese, and the tree shows the
+// templates as they are now.
+void TestMainWindow::templateGoneElsewhere()
+{
+    QFETCH(QString, renamedTo);
+    makeDatabase();
+    openWindow();
+    {
+        AppState other;
+        QCOMPARE(OpenDatabase(other, m_path), 0);
+        const TemplateManager m(other.DbConnection);
+        const TemplateRef cash{QStringLiteral("支票"), QStringLiteral("现金支票")};
+        QVERIFY(renamedTo.isEmpty() ? m.deleteTemplate(cash, TemplateManager::Removal::DropAll).ok()
+                                    : m.renameTemplate(cash, renamedTo).ok());
+        CloseDatabase(other);
+    }
+    TemplateTree *tree = m_win->tree();
+    QTreeWidgetItem *stale = nodeByText(tree, QStringLiteral("现金支票"));
+    QVERIFY(stale);
+    stale->parent()->setExpanded(true);
+    tree->scrollToItem(stale);
+    const QPoint at = tree->visualItemRect(stale).center();
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
+    const QString notice = noticeText();
+    QVERIFY2(notice.startsWith(QStringLiteral("注意:模板“支票_现金支票”已不在数据库中")), qPrintable(notice));
+    QVERIFY(m_win->surface()->isHidden());
+    QVERIFY(!nodeByText(tree, QStringLiteral("现金支票")));
+    QCOMPARE(nodeByText(tree, renamedTo) != nullptr, !renamedTo.isEmpty());
+    QVERIFY(nodeByText(tree, QStringLiteral("转账支票"))->parent()->isExpanded());
+    QCOMPARE(m_state->SelectedBill.text, QString());
 }
 
 // A page of random bytes in the middle of the file: the window says the

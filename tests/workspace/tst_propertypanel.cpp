@@ -198,6 +198,49 @@ private slots:
         QCOMPARE(f.prop(TextSlot, 5), 14);
     }
 
+    void undoKeysInThePanel_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("before"); // stored before and after Ctrl+Z
+        QTest::addColumn<QString>("after");  // stored after Return and Ctrl+Y
+        QTest::newRow("left") << 1 << "30.5" << "1700" << "1729";
+        QTest::newRow("width") << 3 << "80" << "5200" << "4536";
+        QTest::newRow("font size") << 5 << "16" << "12" << "16";
+        QTest::newRow("name") << 0 << "收款人全称" << "" << "收款人全称";
+    }
+    // A value taken with Return leaves the keyboard in its line: Ctrl+Z and
+    // Ctrl+Y there undo and redo the design, while typing not yet taken is
+    // undone in the line itself.
+    void undoKeysInThePanel()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, text);
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        clickField(TextSlot);
+        if (key == 0)
+            before = f.record(TextSlot).value(0);
+        type(key, text);
+        QLineEdit *edit = editor<QLineEdit>(key);
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(edit));
+        QCOMPARE(f.record(TextSlot).value(key), after);
+        const QString shownAfter = edit->text();
+
+        QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f.record(TextSlot).value(key), before);
+        QVERIFY(edit->text() != shownAfter);
+        QTest::keyClick(edit, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(f.record(TextSlot).value(key), after);
+        QCOMPARE(edit->text(), shownAfter);
+
+        ModalScript::type(edit, QStringLiteral("9"));
+        QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(edit->text(), shownAfter);
+        QCOMPARE(f.record(TextSlot).value(key), after);
+        QCOMPARE(steps(), 1);
+    }
+
     void dateStyleChosenFromTheList()
     {
         clickField(DateSlot);
@@ -263,15 +306,40 @@ private slots:
         QCOMPARE(steps(), 1);
     }
 
+    void billSizeInMillimetres_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("twips"); // -1: refused
+        QTest::addColumn<QString>("message");
+        // The fields of the sample reach 11300 twips right and 2730 down.
+        QTest::newRow("wider") << 3 << "240" << 13608 << "";
+        QTest::newRow("narrower") << 3 << "200" << 11340 << "";
+        QTest::newRow("to the money field") << 3 << "199.3" << 11300 << "";
+        QTest::newRow("past the money field") << 3 << "150" << -1 << "票据宽度必须在 199.3 到";
+        QTest::newRow("lower") << 4 << "60" << 3402 << "";
+        // 48.1 mm would be 2727 twips: the least offered is one that is taken.
+        QTest::newRow("to the check box") << 4 << "48.2" << 2733 << "";
+        QTest::newRow("past the check box") << 4 << "48.1" << -1 << "票据高度必须在 48.2 到";
+        QTest::newRow("below 2 mm") << 4 << "1" << -1 << "票据高度必须在 48.2 到";
+    }
     void billSizeInMillimetres()
     {
+        QFETCH(int, key);
+        QFETCH(QString, text);
+        QFETCH(int, twips);
+        QFETCH(QString, message);
         f.win->surface()->setFocus();
         QTest::mouseClick(f.win->surface(), Qt::LeftButton, {}, QPoint(3, 3));
         QCOMPARE(panel()->slot(), 0);
-        type(3, QStringLiteral("200"));
-        QCOMPARE(f.state->BillRect[2], 11340);
-        QCOMPARE(f.prop(0, 3), 11340);
-        QCOMPARE(f.win->surface()->width(), 756);
+        const int before = f.prop(0, key);
+        type(key, text);
+        QVERIFY2(panel()->refusal().contains(message), qPrintable(panel()->refusal()));
+        const int stored = twips < 0 ? before : twips;
+        QCOMPARE(f.prop(0, key), stored);
+        QCOMPARE(f.state->BillRect[key - 1], stored);
+        const QSize surface = f.win->surface()->size();
+        QCOMPARE(key == 3 ? surface.width() : surface.height(), qRound(stored / 15.0));
     }
 };
 

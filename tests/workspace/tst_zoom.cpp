@@ -4,6 +4,7 @@
 // stays in exact twips.
 #include "designfixture.h"
 #include "core/units.h"
+#include "workspace/propertypanel.h"
 #include "workspace/rulers.h"
 
 #include <QLabel>
@@ -125,6 +126,86 @@ private slots:
         QCOMPARE(f.prop(placed, 1), 750);
         QCOMPARE(f.prop(placed, 2), 3000);
         QCOMPARE(f.control(placed)->width(), units::twipsToPixels(f.prop(placed, 3), 2.0));
+    }
+
+    void zoomWhileDragging_data()
+    {
+        QTest::addColumn<bool>("byHandle");
+        QTest::addColumn<QRect>("after");
+        // The pointer ends at pixel (620, 120) of the bill at 125 %: twips
+        // (7440, 1440). The grip was 30 twips into the field, or into the
+        // corner handle, whose left and top edges were at 6900 and 1330.
+        QTest::newRow("field dragged") << false << QRect(7410, 1410, 5200, 330);
+        QTest::newRow("corner handle dragged") << true << QRect(1700, 1000, 5710, 410);
+    }
+    // The wheel turned with Ctrl in the middle of a drag: the drag goes on
+    // at the new zoom, the field ending where the pointer leaves it and its
+    // frame keeping the outline look of a drag until the release.
+    void zoomWhileDragging()
+    {
+        QFETCH(bool, byHandle);
+        QFETCH(QRect, after);
+        f.openForDesign();
+        QTest::mouseClick(f.control(TextSlot), Qt::LeftButton, {}, QPoint(4, 4));
+        QWidget *grip = byHandle ? static_cast<QWidget *>(f.frame(TextSlot)->MoveCtl()) : f.control(TextSlot);
+        const QPoint start(2, 2);
+        QTest::mousePress(grip, Qt::LeftButton, {}, start);
+        QTest::mouseMove(grip, start + QPoint(10, 5));
+        // Ctrl goes down on the field with the keyboard, then the wheel
+        // turns over the bill beside the outline.
+        QWidget *keys = QApplication::focusWidget() ? QApplication::focusWidget() : f.win->surface();
+        QTest::keyPress(keys, Qt::Key_Control, Qt::ControlModifier);
+        wheel(f.win->surface(), 120, Qt::ControlModifier);
+        QTest::keyRelease(keys, Qt::Key_Control);
+        QCOMPARE(f.win->zoom(), 1.25);
+        QCOMPARE(f.state->CurrentKey, f.state->Registry.keyOf(TextSlot));
+        // The pointer goes on over the bill, wherever the grip now lies.
+        QWidget *bill = f.win->surface();
+        const QPoint end(620, 120);
+        for (const QPoint p : {end - QPoint(20, 10), end - QPoint(10, 5), end})
+            QTest::mouseMove(grip, grip->mapFrom(bill, p));
+        // To the pixel: one pixel at 125 % is 12 twips.
+        auto near = [](const QRect &a, const QRect &b) {
+            return qAbs(a.left() - b.left()) <= 12 && qAbs(a.top() - b.top()) <= 12
+                   && qAbs(a.width() - b.width()) <= 12 && qAbs(a.height() - b.height()) <= 12;
+        };
+        QCOMPARE(f.frame(TextSlot)->userState(), 1);
+        QVERIFY(near(f.frameRect(TextSlot), after.adjusted(0, 0, 100, 100)));
+        QTest::mouseRelease(grip, Qt::LeftButton, {}, grip->mapFrom(bill, end));
+        const QRect stored(f.prop(TextSlot, 1), f.prop(TextSlot, 2), f.prop(TextSlot, 3), f.prop(TextSlot, 4));
+        QVERIFY2(near(stored, after), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(stored.left()).arg(stored.top())
+                                                      .arg(stored.width()).arg(stored.height())));
+        QCOMPARE(f.frameRect(TextSlot), stored.adjusted(0, 0, 100, 100));
+        QCOMPARE(f.frame(TextSlot)->userState(), 0);
+    }
+
+    void modifierAloneKeepsTheField_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("ctrl") << int(Qt::Key_Control);
+        QTest::newRow("shift") << int(Qt::Key_Shift);
+        QTest::newRow("alt") << int(Qt::Key_Alt);
+    }
+    // Holding Ctrl for Ctrl + wheel (or Shift for Shift + click) with the
+    // bill's keyboard: the field clicked stays the current one.
+    void modifierAloneKeepsTheField()
+    {
+        QFETCH(int, key);
+        f.openForDesign();
+        QTest::mouseClick(f.control(TextSlot), Qt::LeftButton, {}, QPoint(4, 4));
+        BillSurface *bill = f.win->surface();
+        bill->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(bill));
+        QTest::keyPress(bill, Qt::Key(key));
+        wheel(bill, 120, Qt::ControlModifier);
+        QTest::keyRelease(bill, Qt::Key(key));
+        QCOMPARE(f.state->CurrentKey, f.state->Registry.keyOf(TextSlot));
+        QCOMPARE(f.design->panel()->slot(), TextSlot);
+        QVERIFY(f.frame(TextSlot)->isVisible());
+        // Shift with an arrow still makes the bill current and resizes it.
+        QTest::keyClick(bill, Qt::Key_Up, Qt::ShiftModifier);
+        QCOMPARE(f.state->CurrentKey, QStringLiteral("00000000"));
+        QCOMPARE(f.prop(0, 4), 4536 - 6);
     }
 
     void fillingInZooms()
