@@ -164,6 +164,8 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Tab and Shift+Tab go round the bill's fields and the tree.
+    bool focusNextPrevChild(bool next) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

@@ -13,6 +13,7 @@
 #include "workspace/templatetree.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QToolBar>
@@ -47,6 +48,29 @@ void MDIMain::TreeViewCtl_DblClick()
     // the keys, as if reached with Tab.
     if (QWidget *first = m_opener->firstTabStop())
         first->setFocus(Qt::TabFocusReason);
+}
+
+// While a bill is filled in, Tab leads from its last field to the tree and
+// from the tree to its first field (Shift+Tab the other way), so that every
+// field comes round again and the tree stays in reach of the keyboard. The
+// window's own chain would go on to whatever widgets follow the last field.
+bool MDIMain::focusNextPrevChild(bool next)
+{
+    QWidget *first = m_opener ? m_opener->firstTabStop() : nullptr;
+    QWidget *last = m_opener ? m_opener->lastTabStop() : nullptr;
+    QWidget *from = QApplication::focusWidget();
+    if (m_state.DesignMode != 0 || !first || !last || !from || !m_tree || !m_tree->isVisible())
+        return QMainWindow::focusNextPrevChild(next);
+    const auto within = [from](QWidget *w) { return from == w || w->isAncestorOf(from); };
+    QWidget *to = nullptr;
+    if (from == m_tree)
+        to = next ? first : last;
+    else if (within(next ? last : first))
+        to = m_tree;
+    if (!to)
+        return QMainWindow::focusNextPrevChild(next);
+    to->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 int MDIMain::ReadAddCtl(const QString &table, int design)

@@ -68,8 +68,12 @@ private slots:
     void cleanupTestCase();
     void chequeByKeyboardAlone();
     void todaysDateWhenOpened();
+    void tabGoesRoundTheBill_data();
+    void tabGoesRoundTheBill();
 
 private:
+    void openWithEnter(const QString &templateName);
+
     QTemporaryDir m_dir;
     AppState m_state;
     std::unique_ptr<MDIMain> m_win;
@@ -215,6 +219,69 @@ void TestKeyboardFill::todaysDateWhenOpened()
     open();
     QCOMPARE(m_state.Bill.text(QStringLiteral("00706001")), QString());
     today->trigger();
+}
+
+// Selects a template of the tree and opens it with Enter.
+void TestKeyboardFill::openWithEnter(const QString &templateName)
+{
+    TemplateTree *tree = m_win->tree();
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        if ((*it)->text(0) == templateName)
+            tree->setCurrentItem(*it);
+    tree->setFocus();
+    QTest::keyClick(tree, Qt::Key_Return);
+}
+
+// Tab goes through every field a clerk types, in reading order, then to the
+// tree and on to the first field again; Shift+Tab goes the same way back.
+void TestKeyboardFill::tabGoesRoundTheBill_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("stops");
+    QTest::newRow("transfer cheque")
+        << QStringLiteral("转账支票")
+        << QStringList{"00606000", "00907001", "01107002", "01307003", "00307000", "01508000", "01907006", "02107007"};
+    QTest::newRow("cash cheque")
+        << QStringLiteral("现金支票")
+        << QStringList{"00606000", "00907001", "01107002", "01307003", "00307000", "01508000", "01907006", "02107007"};
+    QTest::newRow("general voucher")
+        << QStringLiteral("通用凭证") << QStringList{"00106000", "00307000", "00608000", "00705000"};
+    QTest::newRow("deposit slip")
+        << QStringLiteral("进账单")
+        << QStringList{"00206000", "00507000", "01207003", "00707001", "01407004", "00907002", "01607005",
+                       "01808000", "02207008", "02407009", "02607010"};
+    QTest::newRow("wire transfer")
+        << QStringLiteral("电汇凭证")
+        << QStringList{"00205000", "00305001", "00506000", "00807000", "01807005", "01007001", "02007006",
+                       "01207002", "01307003", "02207007", "02307008", "01507004", "02507009", "02708000",
+                       "03107012", "03307013"};
+}
+
+void TestKeyboardFill::tabGoesRoundTheBill()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, stops);
+    openWithEnter(name);
+    // The tree is the stop between the last field and the first.
+    const QString tree = QStringLiteral("(tree)");
+    const auto where = [&] { return focused() == m_win->tree() ? tree : focusedKey(); };
+    QCOMPARE(where(), stops.first());
+    QStringList forward{where()};
+    for (qsizetype i = 0; i <= stops.size(); ++i) {
+        QTest::keyClick(focused(), Qt::Key_Tab);
+        forward << where();
+    }
+    const QStringList round = stops + QStringList{tree, stops.first()};
+    QCOMPARE(forward, round);
+    QStringList backward{where()};
+    for (qsizetype i = 0; i <= stops.size(); ++i) {
+        QTest::keyClick(focused(), Qt::Key_Backtab, Qt::ShiftModifier);
+        backward << where();
+    }
+    QStringList reversed{stops.first(), tree};
+    for (qsizetype i = stops.size() - 1; i >= 0; --i)
+        reversed << stops.at(i);
+    QCOMPARE(backward, reversed);
 }
 
 QTEST_MAIN(TestKeyboardFill)
