@@ -70,6 +70,8 @@ private slots:
     void todaysDateWhenOpened();
     void tabGoesRoundTheBill_data();
     void tabGoesRoundTheBill();
+    void correctingATypedDate_data();
+    void correctingATypedDate();
 
 private:
     void openWithEnter(const QString &templateName);
@@ -282,6 +284,45 @@ void TestKeyboardFill::tabGoesRoundTheBill()
     for (qsizetype i = stops.size() - 1; i >= 0; --i)
         reversed << stops.at(i);
     QCOMPARE(backward, reversed);
+}
+
+// A date shown in its style is corrected with Backspace as it was typed:
+// the last digit goes and the digits come back, to be typed on; the stub's
+// copy follows and never shows part of the style's words.
+void TestKeyboardFill::correctingATypedDate_data()
+{
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<int>("backspaces");
+    QTest::addColumn<QString>("then");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("stub");
+    QTest::newRow("last digit retyped") << "20261215" << 1 << "6" << u"贰零贰陆 壹拾贰 壹拾陆 "_qs
+                                        << u"2026年12月16日"_qs;
+    QTest::newRow("last digit taken back") << "20261215" << 1 << "" << "2026121" << "2026121";
+    QTest::newRow("day retyped") << "20261215" << 2 << "09" << u"贰零贰陆 壹拾贰 零玖 "_qs << u"2026年12月09日"_qs;
+    QTest::newRow("every digit taken back") << "20261215" << 8 << "" << "" << "";
+    QTest::newRow("digits not yet a date") << "202612" << 1 << "1" << "202611" << "202611";
+}
+
+void TestKeyboardFill::correctingATypedDate()
+{
+    QFETCH(QString, first);
+    QFETCH(int, backspaces);
+    QFETCH(QString, then);
+    QFETCH(QString, shown);
+    QFETCH(QString, stub);
+    openWithEnter(QStringLiteral("转账支票"));
+    QCOMPARE(focusedKey(), QStringLiteral("00606000"));
+    QTest::keyClick(focused(), Qt::Key_A, Qt::ControlModifier);
+    typeText(focused(), first);
+    QTest::keyClick(focused(), Qt::Key_End);
+    for (int i = 0; i < backspaces; ++i)
+        QTest::keyClick(focused(), Qt::Key_Backspace);
+    typeText(focused(), then);
+    const BillDocument &bill = m_state.Bill;
+    QCOMPARE(bill.text(QStringLiteral("00606000")), shown);
+    QCOMPARE(m_win->controls().dates.at(0)->UserGetDateTextBox(), shown);
+    QCOMPARE(bill.text(QStringLiteral("00706001")), stub);
 }
 
 QTEST_MAIN(TestKeyboardFill)
