@@ -50,27 +50,24 @@ void MDIMain::TreeViewCtl_DblClick()
         first->setFocus(Qt::TabFocusReason);
 }
 
-// While a bill is filled in, Tab leads from its last field to the tree and
-// from the tree to its first field (Shift+Tab the other way), so that every
-// field comes round again and the tree stays in reach of the keyboard. The
-// window's own chain would go on to whatever widgets follow the last field.
+// While a bill is filled in, Tab (and Return in a one-line field) leads from
+// its last field back to its first, and Shift+Tab from the first to the
+// last, so that every field comes round again. The window's own chain would
+// go on to whatever widget follows the last field, and the tree is no stop
+// on the way: Return there would open the template again, empty.
 bool MDIMain::focusNextPrevChild(bool next)
 {
     QWidget *first = m_opener ? m_opener->firstTabStop() : nullptr;
     QWidget *last = m_opener ? m_opener->lastTabStop() : nullptr;
     QWidget *from = QApplication::focusWidget();
-    if (m_state.DesignMode != 0 || !first || !last || !from || !m_tree || !m_tree->isVisible())
-        return QMainWindow::focusNextPrevChild(next);
-    const auto within = [from](QWidget *w) { return from == w || w->isAncestorOf(from); };
-    QWidget *to = nullptr;
-    if (from == m_tree)
-        to = next ? first : last;
-    else if (within(next ? last : first))
-        to = m_tree;
-    if (!to)
-        return QMainWindow::focusNextPrevChild(next);
-    to->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
-    return true;
+    if (m_state.DesignMode == 0 && first && last && from) {
+        QWidget *end = next ? last : first;
+        if (from == end || end->isAncestorOf(from)) {
+            (next ? first : last)->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return QMainWindow::focusNextPrevChild(next);
 }
 
 int MDIMain::ReadAddCtl(const QString &table, int design)
