@@ -154,7 +154,29 @@ PrintPreview *PrintPreview::Open(AppState &state, QWidget *parent)
         preview = new PrintPreview(state, parent);
     preview->show();
     preview->raise();
+    // The keys come to the preview, never to the bill it covers; Return
+    // prints.
+    if (preview->m_print)
+        preview->m_print->setFocus(Qt::OtherFocusReason);
     return preview;
+}
+
+bool PrintPreview::focusNextPrevChild(bool next)
+{
+    // The window's chain goes on into the workspace under the preview: walk
+    // it to the next control of the preview that takes Tab.
+    QWidget *from = QApplication::focusWidget();
+    if (!from || !isAncestorOf(from))
+        return QWidget::focusNextPrevChild(next);
+    for (QWidget *w = from;;) {
+        w = next ? w->nextInFocusChain() : w->previousInFocusChain();
+        if (w == from)
+            return true;
+        if (isAncestorOf(w) && w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
+            w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
 }
 
 PrintPreview::~PrintPreview()

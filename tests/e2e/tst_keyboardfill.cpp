@@ -17,6 +17,8 @@
 #include <QComboBox>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QPushButton>
+#include <QToolBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -72,6 +74,7 @@ private slots:
     void tabGoesRoundTheBill();
     void correctingATypedDate_data();
     void correctingATypedDate();
+    void previewTakesTheKeys();
 
 private:
     void openWithEnter(const QString &templateName);
@@ -330,6 +333,41 @@ void TestKeyboardFill::correctingATypedDate()
     QCOMPARE(bill.text(QStringLiteral("00606000")), shown);
     QCOMPARE(m_win->controls().dates.at(0)->UserGetDateTextBox(), shown);
     QCOMPARE(bill.text(QStringLiteral("00706001")), stub);
+}
+
+// While the preview is shown it has the keys: nothing the clerk types goes
+// into the bill hidden under it, and Tab goes round the preview's controls.
+void TestKeyboardFill::previewTakesTheKeys()
+{
+    // The toolbar's print command opens the preview, as in the program.
+    const QMetaObject::Connection opens = connect(m_win.get(), &MDIMain::printRequested, this, [this] {
+        PrintPreview::Open(m_state, m_win->centralWidget());
+    });
+    openWithEnter(QStringLiteral("进账单"));
+    QTest::keyClick(focused(), Qt::Key_Tab);
+    QCOMPARE(focusedKey(), QStringLiteral("00507000"));
+    typeText(focused(), QStringLiteral("AAA"));
+    QAction *print = nullptr;
+    auto *bar = m_win->findChild<QToolBar *>();
+    for (QAction *a : bar->actions())
+        if (a->text() == QStringLiteral("打印"))
+            print = a;
+    QVERIFY(print);
+    QTest::mouseClick(bar->widgetForAction(print), Qt::LeftButton);
+    auto *preview = m_win->centralWidget()->findChild<PrintPreview *>();
+    QVERIFY(preview && preview->isVisible());
+    typeText(focused(), QStringLiteral("ZZZ"));
+    for (int i = 0; i < 20; ++i) {
+        QTest::keyClick(focused(), Qt::Key_Tab);
+        QVERIFY2(preview->isAncestorOf(focused()), qPrintable(focusedKey()));
+    }
+    for (int i = 0; i < 20; ++i) {
+        QTest::keyClick(focused(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QVERIFY2(preview->isAncestorOf(focused()), qPrintable(focusedKey()));
+    }
+    QCOMPARE(m_state.Bill.text(QStringLiteral("00507000")), QStringLiteral("AAA"));
+    QTest::mouseClick(preview->CmdCloseC(), Qt::LeftButton);
+    disconnect(opens);
 }
 
 QTEST_MAIN(TestKeyboardFill)
