@@ -225,6 +225,15 @@ void PrintPreview::Form_Load()
         }
         drawPreview();
     }
+    // The bill may change while it is shown (the history window refills it,
+    // a print empties the fields marked for it): the preview shows it as it
+    // is, so that the print puts on paper what the register records.
+    connect(&m_state.Bill, &BillDocument::valueChanged, this, [this] {
+        if (m_unloaded || !m_state.Bill.isOpen())
+            return;
+        ReadCtlData(m_state.Bill.billTemplate().table());
+        drawPreview();
+    });
     buildSettingsBar();
     column->addWidget(m_bar);
     showCaption();
