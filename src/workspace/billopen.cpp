@@ -278,6 +278,7 @@ void BillOpener::orderTabStops()
             continue;
         const bool stop = !computed.contains(f.key);
         c->keyboardTarget()->setFocusPolicy(stop ? Qt::StrongFocus : Qt::ClickFocus);
+        c->lockTyping(t.showsAmount(f));
         if (stop)
             stops << &f;
     }

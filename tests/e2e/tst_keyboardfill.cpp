@@ -75,6 +75,8 @@ private slots:
     void correctingATypedDate_data();
     void correctingATypedDate();
     void previewTakesTheKeys();
+    void amountFieldsFollowTheAmount_data();
+    void amountFieldsFollowTheAmount();
 
 private:
     void openWithEnter(const QString &templateName);
@@ -368,6 +370,37 @@ void TestKeyboardFill::previewTakesTheKeys()
     QCOMPARE(m_state.Bill.text(QStringLiteral("00507000")), QStringLiteral("AAA"));
     QTest::mouseClick(preview->CmdCloseC(), Qt::LeftButton);
     disconnect(opens);
+}
+
+// The amount in words and the stub's amount show what the money field holds:
+// clicked into, they take no typing (a cheque whose amounts disagree is void).
+void TestKeyboardFill::amountFieldsFollowTheAmount_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("amount in words") << "01607004" << u"壹仟贰佰叁拾肆圆伍角陆分"_qs;
+    QTest::newRow("stub amount") << "02507009" << u"￥1234.56"_qs;
+}
+
+void TestKeyboardFill::amountFieldsFollowTheAmount()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, shown);
+    openWithEnter(QStringLiteral("转账支票"));
+    while (focusedKey() != QStringLiteral("01508000"))
+        QTest::keyClick(focused(), Qt::Key_Tab);
+    typeText(focused(), QStringLiteral("1234.56"));
+    TextCtl *field = nullptr;
+    for (TextCtl *t : m_win->findChildren<TextCtl *>())
+        if (t->fieldKey() == key)
+            field = t;
+    QVERIFY(field);
+    QTest::mouseClick(field->TextBox()->viewport(), Qt::LeftButton);
+    QTest::keyClick(field->TextBox(), Qt::Key_End);
+    typeText(field->TextBox(), QStringLiteral("XYZ9"));
+    QTest::keyClick(field->TextBox(), Qt::Key_Backspace);
+    QCOMPARE(m_state.Bill.text(key), shown);
+    QCOMPARE(field->TextBox()->text(), shown);
 }
 
 QTEST_MAIN(TestKeyboardFill)
