@@ -91,7 +91,7 @@ private slots:
         QTest::newRow("PDF typed with .pdf") << "PDF (*.pdf)" << "bill.pdf" << true << "";
         QTest::newRow("new PDF typed without .pdf") << "PDF (*.pdf)" << "other" << false << "other.pdf";
         QTest::newRow("CSV typed without .csv") << "CSV (*.csv)" << "list" << true << "";
-        QTest::newRow("other extension kept") << "CSV (*.csv)" << "list.txt" << false << "list.txt";
+        QTest::newRow("other extension kept") << "CSV (*.csv)" << "report.txt" << false << "report.txt";
     }
     void savingOverAFileAsksFirst()
     {
