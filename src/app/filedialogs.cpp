@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QMimeDatabase>
 #include <QPointer>
+#include <QRegularExpression>
 
 namespace filedialogs {
 
@@ -67,6 +68,17 @@ QString NameOnlyIconProvider::type(const QFileInfo &info) const
     return mime.comment().isEmpty() ? mime.name() : mime.comment();
 }
 
+namespace {
+
+// The extension of a filter's first pattern: "pdf" for "PDF (*.pdf)".
+QString suffixOf(const QString &filter)
+{
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+    return pattern.match(filter).captured(1);
+}
+
+} // namespace
+
 QFileDialog *create(QWidget *parent, const QString &caption, const QString &directory, const QString &filter,
                     QFileDialog::AcceptMode mode)
 {
@@ -80,6 +92,10 @@ QFileDialog *create(QWidget *parent, const QString &caption, const QString &dire
     dialog->setIconProvider(provider);
     dialog->setAcceptMode(mode);
     dialog->setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // A name typed without an extension takes the filter's, before the
+    // dialog looks for a file of that name to ask about replacing it.
+    if (mode == QFileDialog::AcceptSave)
+        dialog->setDefaultSuffix(suffixOf(filter));
     return dialog;
 }
 

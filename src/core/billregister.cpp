@@ -186,9 +186,10 @@ QString valueOf(const BillDocument &doc, const TemplateField &f)
 QStringList refill(BillDocument &doc, const Entry &entry)
 {
     QStringList refused;
-    const QList<TemplateField> fields = doc.billTemplate().fields();
-    for (const TemplateField &f : fields) {
-        if (!recorded(f) || (f.source && !f.source->trimmed().isEmpty()))
+    const BillTemplate t = doc.billTemplate();
+    for (const TemplateField &f : t.fields()) {
+        // Copies, chains and sums are the rules' to fill.
+        if (!recorded(f) || (f.source && !f.source->trimmed().isEmpty()) || t.showsAmount(f))
             continue;
         doc.clear(f.key);
         const QString value = entry.values.value(f.key);

@@ -93,7 +93,7 @@ QString valueOf(const BillDocument &doc, const TemplateField &f);
 QString amountText(const QString &typed);
 
 // Enters a row's values into the bill as a clerk would type them. Fields
-// that copy or compute another one's value (a source link) follow by
+// that copy or compute another one's value (a source link, a sum) follow by
 // themselves and are skipped. Returns the keys that could not take their
 // value (the template changed since).
 QStringList refill(BillDocument &doc, const Entry &entry);

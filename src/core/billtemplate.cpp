@@ -261,6 +261,24 @@ const TemplateField *BillTemplate::field(const QString &key) const
     return i < 0 ? nullptr : &m_fields.at(i);
 }
 
+bool BillTemplate::showsAmount(const TemplateField &f) const
+{
+    if (f.kind != KindText && f.kind != KindMoney)
+        return false;
+    const QString source = f.source ? f.source->trimmed() : QString();
+    if (f.kind == KindMoney && !source.isEmpty())
+        return true;
+    if (f.kind == KindText && source.size() == 8 && source.mid(3, 2) == QLatin1String("08"))
+        return true;
+    // A sum target is named by its kind and control index.
+    for (const TemplateField &g : m_fields) {
+        const QString target = g.sumTarget ? g.sumTarget->trimmed() : QString();
+        if (target.size() == 8 && target.mid(3, 2).toInt() == f.kind && target.right(3).toInt() == f.index)
+            return true;
+    }
+    return false;
+}
+
 const TemplateField *BillTemplate::atSlot(int slot) const
 {
     for (const TemplateField &f : m_fields)

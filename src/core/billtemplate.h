@@ -105,6 +105,11 @@ public:
     const TemplateField *atSlot(int slot) const;
     // Position of a field in fields(), or -1.
     int indexOfKey(const QString &key) const;
+    // True for a field the linking rules fill with an amount: a text field
+    // that shows a money field's amount (in figures or in words), a money
+    // field that copies another, the target of a sum. Nothing typed into it
+    // may disagree with the amount it shows.
+    bool showsAmount(const TemplateField &f) const;
 
 private:
     QString m_table;

@@ -3,6 +3,8 @@
 #include "core/billdocument.h"
 #include "core/dateformat.h"
 
+#include <QKeyEvent>
+
 DateCtl::DateCtl(QWidget *parent) : FieldWidget(parent), m_box(new FieldLineBox(this))
 {
     m_box->setObjectName(QStringLiteral("DateTextBoxCtl"));
@@ -13,6 +15,7 @@ DateCtl::DateCtl(QWidget *parent) : FieldWidget(parent), m_box(new FieldLineBox(
         m_typedText = m_box->text() + text;
     });
     connect(m_box, &FieldLineBox::textEdited, this, &DateCtl::onEdited);
+    m_box->installEventFilter(this);
 }
 
 DateCtl::~DateCtl()
@@ -33,6 +36,31 @@ void DateCtl::onEdited()
         return;
     m_lastText = text;
     emit DTBChange();
+}
+
+bool DateCtl::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_box && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Backspace && takeBackDigit())
+        return true;
+    return FieldWidget::eventFilter(watched, event);
+}
+
+// A formatted date is no text to edit character by character: Backspace in
+// it would leave part of the style's words (and its copies would show
+// them), and the digit typed next would not fit. It takes back the last
+// digit typed instead, as Backspace does while the digits are typed.
+bool DateCtl::takeBackDigit()
+{
+    BillDocument *doc = document();
+    if (!doc || m_box->hasSelectedText())
+        return false;
+    const QString typed = doc->typedDate(fieldKey());
+    const QString shown = doc->text(fieldKey());
+    if (typed.isEmpty() || shown == typed || dateformat::FormatDate(m_styleCode, typed) != shown)
+        return false;
+    doc->setDateText(fieldKey(), typed.chopped(1));
+    return true;
 }
 
 void DateCtl::showValue()

@@ -39,8 +39,14 @@ signals:
     // The box's text changed, by typing or by a method.
     void DTBChange();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void onEdited();
+    // Backspace on a date shown in its style: the digits as typed come
+    // back without their last one. False when the box shows no such date.
+    bool takeBackDigit();
 
     FieldLineBox *m_box;
     QString m_styleCode;

@@ -62,6 +62,9 @@ public:
 
     // The widget that takes the keys when the field is a Tab stop.
     virtual QWidget *keyboardTarget() const { return m_inner ? m_inner : const_cast<FieldWidget *>(this); }
+    // A field the rules fill with an amount takes no typing while the bill
+    // is filled in (its text can still be selected and copied).
+    virtual void lockTyping(bool locked) { Q_UNUSED(locked); }
 
     // Marks the field as one that cannot print as it stands (a text longer
     // than its box, an amount too long for its columns, a date that does not

@@ -3,6 +3,7 @@
 #include "core/moneylayout.h"
 #include "core/moneyvalue.h"
 #include "core/units.h"
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -556,6 +557,16 @@ void MoneyCtl::keyPressEvent(QKeyEvent *event)
     FieldWidget::keyPressEvent(event);
 }
 
+// A key that would change a column: a character, Backspace, Delete, paste
+// or cut.
+bool MoneyCtl::editsColumn(const QKeyEvent *event)
+{
+    const QString text = event->text();
+    return (!text.isEmpty() && text.at(0).isPrint()) || event->key() == Qt::Key_Backspace
+           || event->key() == Qt::Key_Delete || event->matches(QKeySequence::Paste)
+           || event->matches(QKeySequence::Cut);
+}
+
 bool MoneyCtl::eventFilter(QObject *watched, QEvent *event)
 {
     const int column = int(m_txtCol.indexOf(qobject_cast<QLineEdit *>(watched)));
@@ -563,6 +574,10 @@ bool MoneyCtl::eventFilter(QObject *watched, QEvent *event)
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::KeyPress:
+        if (m_typingLocked && editsColumn(static_cast<QKeyEvent *>(event))) {
+            QApplication::beep();
+            return true;
+        }
         return columnKey(column, static_cast<QKeyEvent *>(event));
     case QEvent::MouseButtonPress:
     case QEvent::MouseMove:

@@ -69,6 +69,7 @@ public:
 
     // Input
     void UserEnabled(bool enabled) override;
+    void lockTyping(bool locked) override { m_typingLocked = locked; }
     void UserEdit(bool edit);
 
     // The view of a bill document's money field: its columns from the
@@ -134,6 +135,7 @@ private:
     void dragColumnTo(int column, int wanted);
     bool columnKey(int column, QKeyEvent *event);
     bool amountKey(QKeyEvent *event);
+    static bool editsColumn(const QKeyEvent *event);
     void pasteInto();
     void refuse(const QString &why);
     void setColumnsText(const QStringList &texts);
@@ -154,6 +156,7 @@ private:
     int m_styleCode = 0;
     bool m_sameSpacing = false;
     bool m_editMode = false;
+    bool m_typingLocked = false; // the rules fill the columns
     bool m_dragging = false;
 
     // Properties every column and separator shares, also given to new ones.

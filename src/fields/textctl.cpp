@@ -108,6 +108,11 @@ void TextCtl::UserEnabled(bool enabled)
     setLive(enabled);
 }
 
+void TextCtl::lockTyping(bool locked)
+{
+    m_box->setReadOnly(locked);
+}
+
 void TextCtl::UserBackColor(quint32 color)
 {
     QPalette p = m_box->palette();

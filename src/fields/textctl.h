@@ -22,6 +22,7 @@ public:
     QString UserGetSum(const QString &factor1, const QString &factor2) const;
 
     void UserEnabled(bool enabled) override;
+    void lockTyping(bool locked) override;
     void UserBackColor(quint32 color);
     void UserFontColor(quint32 color);
     void UserFontSize(int points);

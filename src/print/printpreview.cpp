@@ -154,7 +154,29 @@ PrintPreview *PrintPreview::Open(AppState &state, QWidget *parent)
         preview = new PrintPreview(state, parent);
     preview->show();
     preview->raise();
+    // The keys come to the preview, never to the bill it covers; Return
+    // prints.
+    if (preview->m_print)
+        preview->m_print->setFocus(Qt::OtherFocusReason);
     return preview;
+}
+
+bool PrintPreview::focusNextPrevChild(bool next)
+{
+    // The window's chain goes on into the workspace under the preview: walk
+    // it to the next control of the preview that takes Tab.
+    QWidget *from = QApplication::focusWidget();
+    if (!from || !isAncestorOf(from))
+        return QWidget::focusNextPrevChild(next);
+    for (QWidget *w = from;;) {
+        w = next ? w->nextInFocusChain() : w->previousInFocusChain();
+        if (w == from)
+            return true;
+        if (isAncestorOf(w) && w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
+            w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
 }
 
 PrintPreview::~PrintPreview()
@@ -203,6 +225,15 @@ void PrintPreview::Form_Load()
         }
         drawPreview();
     }
+    // The bill may change while it is shown (the history window refills it,
+    // a print empties the fields marked for it): the preview shows it as it
+    // is, so that the print puts on paper what the register records.
+    connect(&m_state.Bill, &BillDocument::valueChanged, this, [this] {
+        if (m_unloaded || !m_state.Bill.isOpen())
+            return;
+        ReadCtlData(m_state.Bill.billTemplate().table());
+        drawPreview();
+    });
     buildSettingsBar();
     column->addWidget(m_bar);
     showCaption();

@@ -121,6 +121,8 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // Tab and Shift+Tab go round the preview's own controls.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void Form_Load();

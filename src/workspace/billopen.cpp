@@ -285,6 +285,7 @@ void BillOpener::orderTabStops()
             continue;
         const bool stop = !computed.contains(f.key);
         c->keyboardTarget()->setFocusPolicy(stop ? Qt::StrongFocus : Qt::ClickFocus);
+        c->lockTyping(t.showsAmount(f));
         if (stop)
             stops << &f;
     }
@@ -292,17 +293,16 @@ void BillOpener::orderTabStops()
     std::stable_sort(stops.begin(), stops.end(), [](const TemplateField *a, const TemplateField *b) {
         return std::pair(a->rect.top(), a->rect.left()) < std::pair(b->rect.top(), b->rect.left());
     });
-    m_firstStop = stops.isEmpty() ? nullptr : control(stops.first()->kind, stops.first()->index)->keyboardTarget();
-    for (qsizetype i = 1; i < stops.size(); ++i) {
-        QWidget *before = control(stops.at(i - 1)->kind, stops.at(i - 1)->index)->keyboardTarget();
-        QWidget *after = control(stops.at(i)->kind, stops.at(i)->index)->keyboardTarget();
-        QWidget::setTabOrder(before, after);
-    }
+    m_stops.clear();
+    for (const TemplateField *f : std::as_const(stops))
+        m_stops << control(f->kind, f->index)->keyboardTarget();
+    for (qsizetype i = 1; i < m_stops.size(); ++i)
+        QWidget::setTabOrder(m_stops.at(i - 1), m_stops.at(i));
 }
 
 int BillOpener::UnloadCtl()
 {
-    m_firstStop = nullptr;
+    m_stops.clear();
     m_surface->hide();
     m_state.Bill.close();
     auto clearSet = [this](auto &set) {

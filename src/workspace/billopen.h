@@ -5,6 +5,8 @@
 #include "core/result.h"
 #include "core/templatestore.h"
 
+#include <QList>
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <functional>
@@ -65,7 +67,9 @@ public:
     // bottom and left to right; fields only the rules fill are no stops.
     void orderTabStops();
     // The first Tab stop of the open bill, or nullptr.
-    QWidget *firstTabStop() const { return m_firstStop; }
+    QWidget *firstTabStop() const { return m_stops.isEmpty() ? nullptr : m_stops.first().data(); }
+    // The last Tab stop of the open bill, or nullptr.
+    QWidget *lastTabStop() const { return m_stops.isEmpty() ? nullptr : m_stops.last().data(); }
 
     // Every selection frame hidden, index 0 up.
     void hideFrames();
@@ -94,5 +98,5 @@ private:
     QWidget *m_frameHost;
     double m_scale = 1.0;
     Status m_status;
-    QWidget *m_firstStop = nullptr;
+    QList<QPointer<QWidget>> m_stops; // the Tab stops in their order
 };

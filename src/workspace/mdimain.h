@@ -167,6 +167,8 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Tab and Shift+Tab go round the bill's fields.
+    bool focusNextPrevChild(bool next) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

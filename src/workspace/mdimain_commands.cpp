@@ -15,6 +15,7 @@
 #include "workspace/templatetree.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QToolBar>
@@ -59,6 +60,26 @@ void MDIMain::RefreshTemplateTree()
 {
     m_tree->RefreshTree(TemplateStore(m_state.DbConnection));
     m_tree->NodeClick(m_state);
+}
+
+// While a bill is filled in, Tab (and Return in a one-line field) leads from
+// its last field back to its first, and Shift+Tab from the first to the
+// last, so that every field comes round again. The window's own chain would
+// go on to whatever widget follows the last field, and the tree is no stop
+// on the way: Return there would open the template again, empty.
+bool MDIMain::focusNextPrevChild(bool next)
+{
+    QWidget *first = m_opener ? m_opener->firstTabStop() : nullptr;
+    QWidget *last = m_opener ? m_opener->lastTabStop() : nullptr;
+    QWidget *from = QApplication::focusWidget();
+    if (m_state.DesignMode == 0 && first && last && from) {
+        QWidget *end = next ? last : first;
+        if (from == end || end->isAncestorOf(from)) {
+            (next ? first : last)->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return QMainWindow::focusNextPrevChild(next);
 }
 
 int MDIMain::ReadAddCtl(const QString &table, int design)

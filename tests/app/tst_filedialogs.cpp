@@ -7,11 +7,15 @@
 #include "core/templatemanager.h"
 
 #include <QFileSystemModel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
+
+#include "../templates/modalscript.h"
 
 namespace {
 
@@ -73,6 +77,58 @@ private slots:
         const QString listed = runProgram({QStringLiteral("templates"), QStringLiteral("--db"), db}, &ok);
         QVERIFY(ok);
         QVERIFY2(listed.contains(QStringLiteral("甲类/乙单")), qPrintable(listed));
+    }
+
+    // The name a user types without its extension is the file that is
+    // written: one that exists already is only replaced when the user says so.
+    void savingOverAFileAsksFirst_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("asks");
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("PDF typed without .pdf") << "PDF (*.pdf)" << "bill" << true << "";
+        QTest::newRow("PDF typed with .pdf") << "PDF (*.pdf)" << "bill.pdf" << true << "";
+        QTest::newRow("new PDF typed without .pdf") << "PDF (*.pdf)" << "other" << false << "other.pdf";
+        QTest::newRow("CSV typed without .csv") << "CSV (*.csv)" << "list" << true << "";
+        QTest::newRow("other extension kept") << "CSV (*.csv)" << "report.txt" << false << "report.txt";
+    }
+    void savingOverAFileAsksFirst()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QString, typed);
+        QFETCH(bool, asks);
+        QFETCH(QString, chosen);
+        QTemporaryDir dir;
+        for (const char *name : {"bill.pdf", "list.csv"}) {
+            QFile f(dir.filePath(QString::fromLatin1(name)));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("kept");
+        }
+        ModalScript script;
+        script.on(QStringLiteral("QFileDialog"), [typed](QWidget *w) {
+            auto *edit = w->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            QVERIFY(edit);
+            edit->setFocus();
+            ModalScript::type(edit, typed);
+            // Pressed once this step is over: the question it may raise is
+            // answered by the next step.
+            QMetaObject::invokeMethod(
+                edit, [edit] { QTest::keyClick(edit, Qt::Key_Return); }, Qt::QueuedConnection);
+        });
+        if (asks) {
+            // "No": back to the dialog, which the user then cancels.
+            script.on(QStringLiteral("QMessageBox"), [](QWidget *w) {
+                static_cast<QMessageBox *>(w)->button(QMessageBox::No)->click();
+            });
+            script.on(QStringLiteral("QFileDialog"), [](QWidget *w) { static_cast<QDialog *>(w)->reject(); });
+        }
+        const QString result = filedialogs::getSaveFileName(nullptr, QStringLiteral("保存"), dir.path(), filter);
+        QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems().join(QLatin1Char('\n'))));
+        QCOMPARE(result, chosen.isEmpty() ? QString() : dir.filePath(chosen));
+        QFile kept(dir.filePath(QStringLiteral("bill.pdf")));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("kept"));
     }
 };
 

@@ -17,6 +17,8 @@
 #include <QComboBox>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QPushButton>
+#include <QToolBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -68,8 +70,17 @@ private slots:
     void cleanupTestCase();
     void chequeByKeyboardAlone();
     void todaysDateWhenOpened();
+    void tabGoesRoundTheBill_data();
+    void tabGoesRoundTheBill();
+    void correctingATypedDate_data();
+    void correctingATypedDate();
+    void previewTakesTheKeys();
+    void amountFieldsFollowTheAmount_data();
+    void amountFieldsFollowTheAmount();
 
 private:
+    void openWithEnter(const QString &templateName);
+
     QTemporaryDir m_dir;
     AppState m_state;
     std::unique_ptr<MDIMain> m_win;
@@ -215,6 +226,181 @@ void TestKeyboardFill::todaysDateWhenOpened()
     open();
     QCOMPARE(m_state.Bill.text(QStringLiteral("00706001")), QString());
     today->trigger();
+}
+
+// Selects a template of the tree and opens it with Enter.
+void TestKeyboardFill::openWithEnter(const QString &templateName)
+{
+    TemplateTree *tree = m_win->tree();
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        if ((*it)->text(0) == templateName)
+            tree->setCurrentItem(*it);
+    tree->setFocus();
+    QTest::keyClick(tree, Qt::Key_Return);
+}
+
+// Tab goes through every field a clerk types, in reading order, and from the
+// last one round to the first; Shift+Tab goes the same way back. Return in
+// the last field goes round as Tab does, never into the tree (where another
+// Return would open the template again and empty the bill).
+void TestKeyboardFill::tabGoesRoundTheBill_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("stops");
+    QTest::newRow("transfer cheque")
+        << QStringLiteral("转账支票")
+        << QStringList{"00606000", "00907001", "01107002", "01307003", "00307000", "01508000", "01907006", "02107007"};
+    QTest::newRow("cash cheque")
+        << QStringLiteral("现金支票")
+        << QStringList{"00606000", "00907001", "01107002", "01307003", "00307000", "01508000", "01907006", "02107007"};
+    QTest::newRow("general voucher")
+        << QStringLiteral("通用凭证") << QStringList{"00106000", "00307000", "00608000", "00705000"};
+    QTest::newRow("deposit slip")
+        << QStringLiteral("进账单")
+        << QStringList{"00206000", "00507000", "01207003", "00707001", "01407004", "00907002", "01607005",
+                       "01808000", "02207008", "02407009", "02607010"};
+    QTest::newRow("wire transfer")
+        << QStringLiteral("电汇凭证")
+        << QStringList{"00205000", "00305001", "00506000", "00807000", "01807005", "01007001", "02007006",
+                       "01207002", "01307003", "02207007", "02307008", "01507004", "02507009", "02708000",
+                       "03107012", "03307013"};
+}
+
+void TestKeyboardFill::tabGoesRoundTheBill()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, stops);
+    openWithEnter(name);
+    QCOMPARE(focusedKey(), stops.first());
+    QStringList forward{focusedKey()};
+    for (qsizetype i = 0; i < stops.size(); ++i) {
+        QTest::keyClick(focused(), Qt::Key_Tab);
+        forward << focusedKey();
+    }
+    const QStringList round = stops + QStringList{stops.first()};
+    QCOMPARE(forward, round);
+    QStringList backward{focusedKey()};
+    for (qsizetype i = 0; i < stops.size(); ++i) {
+        QTest::keyClick(focused(), Qt::Key_Backtab, Qt::ShiftModifier);
+        backward << focusedKey();
+    }
+    QStringList reversed{stops.first()};
+    for (qsizetype i = stops.size() - 1; i >= 0; --i)
+        reversed << stops.at(i);
+    QCOMPARE(backward, reversed);
+    // Return in the last field, when it is a one-line field.
+    QTest::keyClick(focused(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(focusedKey(), stops.last());
+    auto *box = qobject_cast<FieldTextBox *>(focused());
+    if (qobject_cast<QLineEdit *>(focused()) || (box && !box->acceptsReturn())) {
+        QTest::keyClick(focused(), Qt::Key_Return);
+        QCOMPARE(focusedKey(), stops.first());
+    }
+}
+
+// A date shown in its style is corrected with Backspace as it was typed:
+// the last digit goes and the digits come back, to be typed on; the stub's
+// copy follows and never shows part of the style's words.
+void TestKeyboardFill::correctingATypedDate_data()
+{
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<int>("backspaces");
+    QTest::addColumn<QString>("then");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("stub");
+    QTest::newRow("last digit retyped") << "20261215" << 1 << "6" << u"贰零贰陆 壹拾贰 壹拾陆 "_qs
+                                        << u"2026年12月16日"_qs;
+    QTest::newRow("last digit taken back") << "20261215" << 1 << "" << "2026121" << "2026121";
+    QTest::newRow("day retyped") << "20261215" << 2 << "09" << u"贰零贰陆 壹拾贰 零玖 "_qs << u"2026年12月09日"_qs;
+    QTest::newRow("every digit taken back") << "20261215" << 8 << "" << "" << "";
+    QTest::newRow("digits not yet a date") << "202612" << 1 << "1" << "202611" << "202611";
+}
+
+void TestKeyboardFill::correctingATypedDate()
+{
+    QFETCH(QString, first);
+    QFETCH(int, backspaces);
+    QFETCH(QString, then);
+    QFETCH(QString, shown);
+    QFETCH(QString, stub);
+    openWithEnter(QStringLiteral("转账支票"));
+    QCOMPARE(focusedKey(), QStringLiteral("00606000"));
+    QTest::keyClick(focused(), Qt::Key_A, Qt::ControlModifier);
+    typeText(focused(), first);
+    QTest::keyClick(focused(), Qt::Key_End);
+    for (int i = 0; i < backspaces; ++i)
+        QTest::keyClick(focused(), Qt::Key_Backspace);
+    typeText(focused(), then);
+    const BillDocument &bill = m_state.Bill;
+    QCOMPARE(bill.text(QStringLiteral("00606000")), shown);
+    QCOMPARE(m_win->controls().dates.at(0)->UserGetDateTextBox(), shown);
+    QCOMPARE(bill.text(QStringLiteral("00706001")), stub);
+}
+
+// While the preview is shown it has the keys: nothing the clerk types goes
+// into the bill hidden under it, and Tab goes round the preview's controls.
+void TestKeyboardFill::previewTakesTheKeys()
+{
+    // The toolbar's print command opens the preview, as in the program.
+    const QMetaObject::Connection opens = connect(m_win.get(), &MDIMain::printRequested, this, [this] {
+        PrintPreview::Open(m_state, m_win->centralWidget());
+    });
+    openWithEnter(QStringLiteral("进账单"));
+    QTest::keyClick(focused(), Qt::Key_Tab);
+    QCOMPARE(focusedKey(), QStringLiteral("00507000"));
+    typeText(focused(), QStringLiteral("AAA"));
+    QAction *print = nullptr;
+    auto *bar = m_win->findChild<QToolBar *>();
+    for (QAction *a : bar->actions())
+        if (a->text() == QStringLiteral("打印"))
+            print = a;
+    QVERIFY(print);
+    QTest::mouseClick(bar->widgetForAction(print), Qt::LeftButton);
+    auto *preview = m_win->centralWidget()->findChild<PrintPreview *>();
+    QVERIFY(preview && preview->isVisible());
+    typeText(focused(), QStringLiteral("ZZZ"));
+    for (int i = 0; i < 20; ++i) {
+        QTest::keyClick(focused(), Qt::Key_Tab);
+        QVERIFY2(preview->isAncestorOf(focused()), qPrintable(focusedKey()));
+    }
+    for (int i = 0; i < 20; ++i) {
+        QTest::keyClick(focused(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QVERIFY2(preview->isAncestorOf(focused()), qPrintable(focusedKey()));
+    }
+    QCOMPARE(m_state.Bill.text(QStringLiteral("00507000")), QStringLiteral("AAA"));
+    QTest::mouseClick(preview->CmdCloseC(), Qt::LeftButton);
+    disconnect(opens);
+}
+
+// The amount in words and the stub's amount show what the money field holds:
+// clicked into, they take no typing (a cheque whose amounts disagree is void).
+void TestKeyboardFill::amountFieldsFollowTheAmount_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("amount in words") << "01607004" << u"壹仟贰佰叁拾肆圆伍角陆分"_qs;
+    QTest::newRow("stub amount") << "02507009" << u"￥1234.56"_qs;
+}
+
+void TestKeyboardFill::amountFieldsFollowTheAmount()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, shown);
+    openWithEnter(QStringLiteral("转账支票"));
+    while (focusedKey() != QStringLiteral("01508000"))
+        QTest::keyClick(focused(), Qt::Key_Tab);
+    typeText(focused(), QStringLiteral("1234.56"));
+    TextCtl *field = nullptr;
+    for (TextCtl *t : m_win->findChildren<TextCtl *>())
+        if (t->fieldKey() == key)
+            field = t;
+    QVERIFY(field);
+    QTest::mouseClick(field->TextBox()->viewport(), Qt::LeftButton);
+    QTest::keyClick(field->TextBox(), Qt::Key_End);
+    typeText(field->TextBox(), QStringLiteral("XYZ9"));
+    QTest::keyClick(field->TextBox(), Qt::Key_Backspace);
+    QCOMPARE(m_state.Bill.text(key), shown);
+    QCOMPARE(field->TextBox()->text(), shown);
 }
 
 QTEST_MAIN(TestKeyboardFill)

@@ -123,6 +123,8 @@ private slots:
     void closeUnregisters();
     void openShowsOnePreview();
     void pdfOfTheFilledBill();
+    void previewFollowsTheBill_data();
+    void previewFollowsTheBill();
 
 private:
     QTemporaryDir m_dir;
@@ -620,6 +622,54 @@ void TestPreview::pdfOfTheFilledBill()
     QVERIFY(QFile::exists(path));
     // Printing into a file empties nothing.
     QCOMPARE(ws.state.Bill.text(CheckKey), QStringLiteral("√"));
+}
+
+// The bill changes while the preview is shown (the history window refills it,
+// a print empties the fields marked for it): the preview shows the bill as
+// it is, and a print puts on paper what the register then records.
+void TestPreview::previewFollowsTheBill_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("printed");
+    QTest::newRow("text refilled") << TextKey << "上海市" << "上海市";
+    QTest::newRow("text emptied") << TextKey << "" << "";
+    QTest::newRow("date refilled") << DateKey << "2026年12月08日" << "2026年12月08日";
+}
+
+void TestPreview::previewFollowsTheBill()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, text);
+    QFETCH(QString, printed);
+    Workspace ws;
+    ws.fill();
+    PrintPreview *p = ws.open();
+    const QString before = ws.state.Bill.text(key);
+    if (key == DateKey)
+        ws.state.Bill.setDateText(key, text);
+    else
+        ws.state.Bill.setText(key, text);
+    QStringList shown;
+    for (qsizetype i = 1; i < p->items().size(); ++i)
+        shown << p->items().at(i).text;
+    QVERIFY2(!shown.contains(before), qPrintable(shown.join(u'|')));
+    if (!printed.isEmpty())
+        QVERIFY2(shown.contains(printed), qPrintable(shown.join(u'|')));
+
+    const QString path = m_dir.filePath(QStringLiteral("follows%1.pdf").arg(QTest::currentDataTag()));
+    p->CmbPrintersC_Click(p->CmbPrintersC()->count() - 1);
+    p->setPdfFileName(path);
+    p->CmdPrint_Click();
+    QVERIFY2(ws.messages.isEmpty(), qPrintable(ws.messages.value(0).second));
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+    if (!pdftotext.waitForFinished(20000))
+        QSKIP("pdftotext is not installed");
+    const QString onPaper = QString::fromUtf8(pdftotext.readAllStandardOutput());
+    QVERIFY2(!onPaper.contains(before), qPrintable(onPaper));
+    QVERIFY2(onPaper.contains(printed), qPrintable(onPaper));
+    delete p;
 }
 
 QTEST_MAIN(TestPreview)
