@@ -190,6 +190,21 @@ bool BillDocument::isNoSuchDate(const QString &key) const
     return !dateformat::isRealDate(dateformat::parseDateStyle(*f->code), t);
 }
 
+bool BillDocument::isIncompleteDate(const QString &key) const
+{
+    const TemplateField *f = field(key);
+    const FieldValue *v = value(key);
+    if (!f || !v || f->kind != KindDate || !f->code || !f->hasCharLength)
+        return false;
+    const QString &t = v->text;
+    if (t.isEmpty() || !dateformat::isDigitString(t))
+        return false;
+    // A field too short for a whole date never gets one; it is not waiting
+    // for more digits.
+    const std::optional<int> minimum = fillrules::dateMinimumLength(*f->code);
+    return minimum && t.size() < *minimum && *minimum <= f->charLength;
+}
+
 bool BillDocument::isBlank() const
 {
     for (const TemplateField &f : m_template.fields()) {
@@ -227,6 +242,9 @@ QList<BillProblem> BillDocument::problems() const
         } else if (f.kind == KindDate && isNoSuchDate(f.key)) {
             out << BillProblem{BillProblem::NoSuchDate, f.key, f.name,
                                QStringLiteral("“%1”的日期 %2 不存在").arg(name, text(f.key))};
+        } else if (f.kind == KindDate && isIncompleteDate(f.key)) {
+            out << BillProblem{BillProblem::IncompleteDate, f.key, f.name,
+                               QStringLiteral("“%1”的日期 %2 不完整").arg(name, text(f.key))};
         }
     }
     return out;

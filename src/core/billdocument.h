@@ -23,6 +23,7 @@ struct BillProblem {
         NotAnAmount,   // a single box holding something that is not an amount
         TextTooLong,   // more lines than the text field holds
         NoSuchDate,    // a complete date that does not exist
+        IncompleteDate, // fewer digits than the field's date style needs
     };
     Kind kind;
     QString key;     // the field
@@ -81,6 +82,9 @@ public:
     // Date: the digits typed into it; whether they name no real date.
     QString typedDate(const QString &key) const;
     bool isNoSuchDate(const QString &key) const;
+    // Some digits, but fewer than the field's style needs for a whole date
+    // (it stays unformatted: 202612 would print as it stands).
+    bool isIncompleteDate(const QString &key) const;
 
     // True when no field holds anything a clerk entered (a print would put
     // nothing of the bill on paper).

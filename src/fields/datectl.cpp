@@ -38,8 +38,26 @@ void DateCtl::onEdited()
     emit DTBChange();
 }
 
+// A date that does not exist is marked at once; one still short of digits
+// only once the clerk has left the box (while typing, every date is short).
+void DateCtl::markProblem()
+{
+    const BillDocument *doc = document();
+    if (!doc)
+        return;
+    const QString text = doc->text(fieldKey());
+    if (doc->isNoSuchDate(fieldKey()))
+        setProblem(QStringLiteral("没有这个日期：%1").arg(text));
+    else if (doc->isIncompleteDate(fieldKey()) && !m_box->hasFocus())
+        setProblem(QStringLiteral("日期不完整：%1").arg(text));
+    else
+        setProblem(QString());
+}
+
 bool DateCtl::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_box && event->type() == QEvent::FocusOut)
+        markProblem();
     if (watched == m_box && event->type() == QEvent::KeyPress
         && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Backspace && takeBackDigit())
         return true;
@@ -71,7 +89,7 @@ void DateCtl::showValue()
     const QString text = doc->text(fieldKey());
     if (m_box->text() != text)
         m_box->setText(text);
-    setProblem(doc->isNoSuchDate(fieldKey()) ? QStringLiteral("没有这个日期：%1").arg(text) : QString());
+    markProblem();
     if (text != m_lastText) {
         m_lastText = text;
         emit DTBChange();

@@ -41,6 +41,7 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void markProblem();
 
 private:
     void onEdited();

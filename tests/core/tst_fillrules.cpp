@@ -106,6 +106,8 @@ private slots:
     void dateCopyKeepsKey6Characters();
     void dateThatDoesNotExist_data();
     void dateThatDoesNotExist();
+    void dateShortOfDigits_data();
+    void dateShortOfDigits();
     void todaysDateFillsTypedDates();
     void singleBoxReadsYuan_data();
     void singleBoxReadsYuan();
@@ -403,6 +405,42 @@ void TestFillRules::dateThatDoesNotExist()
     if (!real)
         QCOMPARE(bill.text(d), typed);
     QCOMPARE(bill.doc.problems().size(), real ? 0 : 1);
+}
+
+void TestFillRules::dateShortOfDigits_data()
+{
+    QTest::addColumn<QString>("style");
+    QTest::addColumn<QString>("room");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("incomplete");
+    QTest::newRow("year and month of a whole date") << "04010501060107" << "8" << "202612" << true;
+    QTest::newRow("year alone of a whole date") << "04010501060107" << "8" << "2026" << true;
+    QTest::newRow("whole date") << "04010501060107" << "8" << "20261208" << false;
+    QTest::newRow("one digit of a two-digit month") << "02000001000000" << "2" << "1" << true;
+    QTest::newRow("two-digit month") << "02000001000000" << "2" << "12" << false;
+    QTest::newRow("box too short for a whole date") << "04010501060107" << "6" << "202612" << false;
+    QTest::newRow("nothing typed") << "04010501060107" << "8" << "" << false;
+}
+
+// Digits short of a whole date stay unformatted; the bill reports them
+// rather than print 202612 on a cheque.
+void TestFillRules::dateShortOfDigits()
+{
+    QFETCH(QString, style);
+    QFETCH(QString, room);
+    QFETCH(QString, typed);
+    QFETCH(bool, incomplete);
+    Bill bill;
+    const QString d = bill.add(KindDate, {{6, room}, {11, style}, {12, ""}});
+    bill.typeDate(d, typed);
+    QCOMPARE(bill.doc.isIncompleteDate(d), incomplete);
+    const QList<BillProblem> problems = bill.doc.problems();
+    QCOMPARE(problems.size(), incomplete ? 1 : 0);
+    if (incomplete) {
+        QCOMPARE(problems.first().kind, BillProblem::IncompleteDate);
+        QVERIFY(problems.first().blocks());
+        QCOMPARE(bill.text(d), typed);
+    }
 }
 
 // Today's date goes into the dates a clerk types (each in its own form),

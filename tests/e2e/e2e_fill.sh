@@ -134,6 +134,7 @@ expect_exit 4 --db "$db" --template "$cheque" --set 01508000=123456789012.00
 # A date that does not exist, or a text longer than its box, is never
 # printed: no PDF is written.
 expect_exit 4 --db "$db" --template "$cheque" --set 00606000=20260230 --pdf "$tmp/bad.pdf"
+expect_exit 4 --db "$db" --template "$cheque" --set 00606000=202612 --pdf "$tmp/bad.pdf"
 expect_exit 4 --db "$db" --template "$cheque" --set 01907006=上海浦江贸易有限公司第二分公司财务部门 --pdf "$tmp/bad.pdf"
 [ ! -e "$tmp/bad.pdf" ] || fail "a PDF was written for a bill that cannot be printed"
 # The same date without --pdf only shows what the bill holds.

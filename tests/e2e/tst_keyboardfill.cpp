@@ -308,12 +308,14 @@ void TestKeyboardFill::correctingATypedDate_data()
     QTest::addColumn<QString>("then");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("stub");
+    QTest::addColumn<bool>("incomplete");
     QTest::newRow("last digit retyped") << "20261215" << 1 << "6" << u"贰零贰陆 壹拾贰 壹拾陆 "_qs
-                                        << u"2026年12月16日"_qs;
-    QTest::newRow("last digit taken back") << "20261215" << 1 << "" << "2026121" << "2026121";
-    QTest::newRow("day retyped") << "20261215" << 2 << "09" << u"贰零贰陆 壹拾贰 零玖 "_qs << u"2026年12月09日"_qs;
-    QTest::newRow("every digit taken back") << "20261215" << 8 << "" << "" << "";
-    QTest::newRow("digits not yet a date") << "202612" << 1 << "1" << "202611" << "202611";
+                                        << u"2026年12月16日"_qs << false;
+    QTest::newRow("last digit taken back") << "20261215" << 1 << "" << "2026121" << "2026121" << true;
+    QTest::newRow("day retyped") << "20261215" << 2 << "09" << u"贰零贰陆 壹拾贰 零玖 "_qs << u"2026年12月09日"_qs
+                                 << false;
+    QTest::newRow("every digit taken back") << "20261215" << 8 << "" << "" << "" << false;
+    QTest::newRow("digits not yet a date") << "202612" << 1 << "1" << "202611" << "202611" << true;
 }
 
 void TestKeyboardFill::correctingATypedDate()
@@ -323,6 +325,7 @@ void TestKeyboardFill::correctingATypedDate()
     QFETCH(QString, then);
     QFETCH(QString, shown);
     QFETCH(QString, stub);
+    QFETCH(bool, incomplete);
     openWithEnter(QStringLiteral("转账支票"));
     QCOMPARE(focusedKey(), QStringLiteral("00606000"));
     QTest::keyClick(focused(), Qt::Key_A, Qt::ControlModifier);
@@ -335,6 +338,16 @@ void TestKeyboardFill::correctingATypedDate()
     QCOMPARE(bill.text(QStringLiteral("00606000")), shown);
     QCOMPARE(m_win->controls().dates.at(0)->UserGetDateTextBox(), shown);
     QCOMPARE(bill.text(QStringLiteral("00706001")), stub);
+    // A date short of digits is marked once the clerk moves on (not while
+    // typing), and the bill will not print with it.
+    DateCtl *date = m_win->controls().dates.at(0);
+    QVERIFY(date->problem().isEmpty());
+    QTest::keyClick(focused(), Qt::Key_Tab);
+    QCOMPARE(!date->problem().isEmpty(), incomplete);
+    bool refused = false;
+    for (const BillProblem &p : bill.problems())
+        refused = refused || (p.key == QStringLiteral("00606000") && p.kind == BillProblem::IncompleteDate);
+    QCOMPARE(refused, incomplete);
 }
 
 // While the preview is shown it has the keys: nothing the clerk types goes
