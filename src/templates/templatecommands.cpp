@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStatusBar>
 
 namespace {
 
@@ -461,6 +462,10 @@ void TemplateCommands::ImportTemplate()
     }
     const StoreStatus s = m.importContent(content, as);
     report(title, s);
-    if (s)
-        refreshTree(as);
+    if (!s)
+        return;
+    refreshTree(as);
+    // The bill on the surface stays as it was; the status bar says where
+    // the new template went.
+    m_win.statusBar()->showMessage(QStringLiteral("模板“%1”已导入").arg(as.display()), 10000);
 }

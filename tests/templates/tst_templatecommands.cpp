@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QStatusBar>
 #include <QRadioButton>
 #include <QSqlQuery>
 
@@ -319,6 +320,7 @@ private slots:
         run(nullptr, TemplateCommands::ImportItem, imported);
         QVERIFY(node(Cheque));
         QCOMPARE(f.state->SelectedBill.text, Cheque.templateName);
+        QCOMPARE(f.win->statusBar()->currentMessage(), QStringLiteral("模板“支票/转账支票”已导入"));
         // Again: the name is taken, so a new one is asked for.
         ModalScript renamed;
         QString offered;
@@ -329,6 +331,7 @@ private slots:
         run(nullptr, TemplateCommands::ImportItem, renamed);
         QCOMPARE(offered, QStringLiteral("转账支票 2"));
         QVERIFY(node({"支票", "转账支票 2"}));
+        QCOMPARE(f.win->statusBar()->currentMessage(), QStringLiteral("模板“支票/转账支票 2”已导入"));
         // A broken file is refused with the reason; nothing changes.
         QFile broken(path);
         QVERIFY(broken.open(QIODevice::ReadWrite));
