@@ -241,6 +241,9 @@ void Filler::addDocumentProblems(const Row &row, QList<Problem> &problems) const
         case BillProblem::NoSuchDate:
             reason = QStringLiteral("日期 %1 不存在").arg(m_doc.text(p.key));
             break;
+        case BillProblem::AmountMismatch:
+            reason = QStringLiteral("“%1”与金额不符").arg(m_doc.text(p.key).left(60));
+            break;
         case BillProblem::IncompleteDate:
             reason = QStringLiteral("日期 %1 不完整").arg(m_doc.text(p.key));
             break;

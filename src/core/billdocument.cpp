@@ -5,6 +5,8 @@
 #include "core/moneyvalue.h"
 #include "core/textlines.h"
 
+#include <algorithm>
+
 namespace {
 
 FieldValue emptyValue(const TemplateField &f)
@@ -205,6 +207,44 @@ bool BillDocument::isIncompleteDate(const QString &key) const
     return minimum && t.size() < *minimum && *minimum <= f->charLength;
 }
 
+// The bill filled in again from everything but its computed amounts lets
+// the rules compute those afresh; where they differ, the bill says two
+// things about its amount.
+QList<QPair<QString, QString>> BillDocument::amountsThatDisagree() const
+{
+    QList<QPair<QString, QString>> out;
+    const auto computed = [this](const TemplateField &f) {
+        return (f.kind == KindText || f.kind == KindMoney) && m_template.showsAmount(f);
+    };
+    if (std::none_of(m_template.fields().cbegin(), m_template.fields().cend(), computed))
+        return out;
+    BillDocument again;
+    again.setTemplate(m_template);
+    for (const TemplateField &f : m_template.fields()) {
+        const FieldValue *v = value(f.key);
+        if (!v || computed(f))
+            continue;
+        if (f.kind == KindText)
+            again.setText(f.key, v->text);
+        else if (f.kind == KindMoney && !v->overflow.isEmpty())
+            again.setOverflow(f.key, v->overflow);
+        else if (f.kind == KindMoney)
+            again.setColumns(f.key, v->columns);
+    }
+    for (const TemplateField &f : m_template.fields()) {
+        const FieldValue *mine = value(f.key);
+        const FieldValue *theirs = again.value(f.key);
+        if (!computed(f) || !mine || !theirs)
+            continue;
+        const bool same = f.kind == KindText
+                              ? mine->text == theirs->text
+                              : mine->columns == theirs->columns && mine->overflow == theirs->overflow;
+        if (!same)
+            out.append({f.key, again.text(f.key)});
+    }
+    return out;
+}
+
 bool BillDocument::isBlank() const
 {
     for (const TemplateField &f : m_template.fields()) {
@@ -246,6 +286,13 @@ QList<BillProblem> BillDocument::problems() const
             out << BillProblem{BillProblem::IncompleteDate, f.key, f.name,
                                QStringLiteral("“%1”的日期 %2 不完整").arg(name, text(f.key))};
         }
+    }
+    for (const auto &[key, expected] : amountsThatDisagree()) {
+        const TemplateField *f = field(key);
+        const QString name = f->name.isEmpty() ? f->key : f->name.left(60);
+        out << BillProblem{BillProblem::AmountMismatch, key, f->name,
+                           QStringLiteral("“%1”的内容“%2”与金额不符（应为“%3”）")
+                               .arg(name, text(key).left(60), expected.left(60))};
     }
     return out;
 }

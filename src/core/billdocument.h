@@ -24,6 +24,7 @@ struct BillProblem {
         TextTooLong,   // more lines than the text field holds
         NoSuchDate,    // a complete date that does not exist
         IncompleteDate, // fewer digits than the field's date style needs
+        AmountMismatch, // a field the rules fill with an amount says otherwise
     };
     Kind kind;
     QString key;     // the field
@@ -85,6 +86,11 @@ public:
     // Some digits, but fewer than the field's style needs for a whole date
     // (it stays unformatted: 202612 would print as it stands).
     bool isIncompleteDate(const QString &key) const;
+
+    // The fields the rules fill with an amount (in figures or words, copies,
+    // sums) whose value is not what the rules make of the rest of the bill,
+    // each with the value it should have: something was entered over them.
+    QList<QPair<QString, QString>> amountsThatDisagree() const;
 
     // True when no field holds anything a clerk entered (a print would put
     // nothing of the bill on paper).

@@ -107,6 +107,8 @@ private slots:
     void badRows_data();
     void badRows();
     void everyBadRowListedNothingPrinted();
+    void amountInWordsMustAgree_data();
+    void amountInWordsMustAgree();
     void printsEveryBillWithItsCopies();
     void cancelStopsAfterTheCurrentBill();
     void registerFailureStopsBeforeTheBill();
@@ -271,6 +273,40 @@ void TestBatch::badRows()
     for (const batch::Problem &p : filler.fill({7, cells}))
         got << p.line();
     QCOMPARE(got.join(u'\n'), lines.join(u'\n'));
+}
+
+void TestBatch::amountInWordsMustAgree_data()
+{
+    QTest::addColumn<QStringList>("header");
+    QTest::addColumn<QStringList>("cells");
+    QTest::addColumn<QString>("line");
+    const QStringList figuresFirst{"小写金额", "大写金额"};
+    QTest::newRow("the same words") << figuresFirst << QStringList{"1234.56", "壹仟贰佰叁拾肆圆伍角陆分"} << "";
+    QTest::newRow("other words") << figuresFirst << QStringList{"1234.56", "壹圆整"}
+                                 << "row 7, field 大写金额: “壹圆整”与金额不符";
+    QTest::newRow("words on the second line")
+        << QStringList{"小写金额", "大写金额续"} << QStringList{"1234.56", "整"} << "row 7, field 大写金额续: “整”与金额不符";
+    QTest::newRow("words left empty") << figuresFirst << QStringList{"1234.56", ""} << "";
+    // Cells are entered in the bill's order whatever the file's: the words
+    // still come after the figures.
+    QTest::newRow("words column first") << QStringList{"大写金额", "小写金额"} << QStringList{"壹圆整", "1234.56"}
+                                        << "row 7, field 大写金额: “壹圆整”与金额不符";
+}
+
+// A column over the amount in words that says another amount than the
+// figures stops the row: such a cheque is void.
+void TestBatch::amountInWordsMustAgree()
+{
+    QFETCH(QStringList, header);
+    QFETCH(QStringList, cells);
+    QFETCH(QString, line);
+    BillDocument doc;
+    doc.setTemplate(load(Cheque));
+    batch::Filler filler(doc, this->header(doc.billTemplate(), header));
+    QStringList got;
+    for (const batch::Problem &p : filler.fill({7, cells}))
+        got << p.line();
+    QCOMPARE(got.join(u'\n'), line);
 }
 
 // Check values, on the voucher's 加急 box, and bad rows spread over a file:

@@ -135,6 +135,11 @@ expect_exit 4 --db "$db" --template "$cheque" --set 01508000=123456789012.00
 # printed: no PDF is written.
 expect_exit 4 --db "$db" --template "$cheque" --set 00606000=20260230 --pdf "$tmp/bad.pdf"
 expect_exit 4 --db "$db" --template "$cheque" --set 00606000=202612 --pdf "$tmp/bad.pdf"
+# Words over the amount in words that say another amount: a void cheque.
+expect_exit 4 --db "$db" --template "$cheque" --set 01508000=1234.56 --set 01707005=XYZ --pdf "$tmp/bad.pdf"
+expect_exit 4 --db "$db" --template "$cheque" --set 01508000=1234.56 --set 01607004=壹圆整 --pdf "$tmp/bad.pdf"
+"$exe" fill --db "$db" --template "$cheque" --set 01508000=1234.56 --set 01607004=壹仟贰佰叁拾肆圆伍角陆分 \
+    --pdf "$tmp/same.pdf" >/dev/null 2>&1 || fail "fill refused the amount in words the rules give"
 expect_exit 4 --db "$db" --template "$cheque" --set 01907006=上海浦江贸易有限公司第二分公司财务部门 --pdf "$tmp/bad.pdf"
 [ ! -e "$tmp/bad.pdf" ] || fail "a PDF was written for a bill that cannot be printed"
 # The same date without --pdf only shows what the bill holds.
