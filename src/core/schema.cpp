@@ -128,46 +128,44 @@ StoreStatus notPrintedKey(QSqlDatabase &db)
     return {};
 }
 
-// The setup menu gains the switch that fills today's date into a bill's
-// date fields when it is opened; only a setup menu as delivered (the
-// calibration and batch printing items) is changed.
-StoreStatus todaysDateItem(QSqlDatabase &db)
+// Adds `item` to the end of the setup menu when the menu holds exactly the
+// items `delivered`, in order: a menu someone changed is left as it is.
+StoreStatus addToDeliveredSetupMenu(QSqlDatabase &db, const QStringList &delivered, const QString &item)
 {
+    const QString setup = QStringLiteral("mSetupSub");
     QSqlQuery q(db);
-    q.prepare(QStringLiteral("SELECT \"LType\", \"LCaptionCHJ\" FROM \"LanguageSet\" WHERE \"LName\"=? "
-                             "ORDER BY \"LType\""));
-    q.addBindValue(QStringLiteral("mSetupSub"));
-    if (!q.exec())
+    if (!sql::run(q, QStringLiteral("SELECT \"LType\", \"LCaptionCHJ\" FROM \"LanguageSet\" WHERE \"LName\"=? "
+                                    "ORDER BY \"LType\""), {setup}))
         return StoreStatus::failure(q.lastError().text());
     QList<QPair<int, QString>> rows;
     while (q.next())
         rows.append({q.value(0).toInt(), q.value(1).toString()});
     q.finish();
-    const QList<QPair<int, QString>> delivered{{0, QStringLiteral("打印机校准...")},
-                                               {1, QStringLiteral("批量打印...")}};
-    if (rows != delivered)
+    QList<QPair<int, QString>> expected;
+    for (const QString &caption : delivered)
+        expected.append({int(expected.size()), caption});
+    if (rows != expected)
         return {};
-    return addMenuItem(db, QStringLiteral("mSetupSub"), QStringLiteral("打开票据时填入今天的日期"));
+    return addMenuItem(db, setup, item);
+}
+
+// The setup menu gains the switch that fills today's date into a bill's
+// date fields when it is opened; only a setup menu as delivered (the
+// calibration and batch printing items) is changed.
+StoreStatus todaysDateItem(QSqlDatabase &db)
+{
+    return addToDeliveredSetupMenu(db, {QStringLiteral("打印机校准..."), QStringLiteral("批量打印...")},
+                                   QStringLiteral("打开票据时填入今天的日期"));
 }
 
 // The setup menu gains the choice of the store (file or server); as with
 // the other items, only a setup menu as delivered changes.
 StoreStatus storeMenuItem(QSqlDatabase &db)
 {
-    QSqlQuery q(db);
-    if (!sql::run(q, QStringLiteral("SELECT \"LType\", \"LCaptionCHJ\" FROM \"LanguageSet\" WHERE \"LName\"=? "
-                                    "ORDER BY \"LType\""), {QStringLiteral("mSetupSub")}))
-        return StoreStatus::failure(q.lastError().text());
-    QList<QPair<int, QString>> rows;
-    while (q.next())
-        rows.append({q.value(0).toInt(), q.value(1).toString()});
-    q.finish();
-    const QList<QPair<int, QString>> delivered{{0, QStringLiteral("打印机校准...")},
-                                               {1, QStringLiteral("批量打印...")},
-                                               {2, QStringLiteral("打开票据时填入今天的日期")}};
-    if (rows != delivered)
-        return {};
-    return addMenuItem(db, QStringLiteral("mSetupSub"), QStringLiteral("数据库服务器..."));
+    return addToDeliveredSetupMenu(db,
+                                   {QStringLiteral("打印机校准..."), QStringLiteral("批量打印..."),
+                                    QStringLiteral("打开票据时填入今天的日期")},
+                                   QStringLiteral("数据库服务器..."));
 }
 
 // One version number per template table, moved on by every save of a
