@@ -136,8 +136,13 @@ QStringList tables(const QSqlDatabase &db)
         return firstColumn(db, QStringLiteral("SELECT c.relname FROM pg_class c JOIN pg_namespace n "
                                               "ON n.oid = c.relnamespace WHERE n.nspname = current_schema() "
                                               "AND c.relkind IN ('r', 'p') ORDER BY c.relname COLLATE \"C\""));
-    return firstColumn(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' "
-                                          "AND substr(name, 1, 7) <> 'sqlite_' ORDER BY name"));
+    // Ordinary tables only: the register's search index is a virtual
+    // table with shadow tables of its own, none of them the program's data.
+    return firstColumn(db, QStringLiteral("SELECT name FROM sqlite_master AS t WHERE type = 'table' "
+                                          "AND substr(name, 1, 7) <> 'sqlite_' AND sql NOT LIKE 'CREATE VIRTUAL%' "
+                                          "AND NOT EXISTS (SELECT 1 FROM sqlite_master AS v WHERE v.type = 'table' "
+                                          "AND v.sql LIKE 'CREATE VIRTUAL%' "
+                                          "AND substr(t.name, 1, length(v.name) + 1) = v.name || '_') ORDER BY name"));
 }
 
 Status columns(const QSqlDatabase &db, const QString &table, QList<Column> &out)
