@@ -517,10 +517,13 @@ void Feed::addColumns(QStringList &columns, QVariantList &values, const QString 
     values << serverForm(rowText);
 }
 
-Status Feed::rowAdded(const QVariant &rowId)
+Status Feed::rowAdded(const QSqlQuery &insert)
 {
+    // Only the file's index is fed here (a server asked for the last id
+    // would fail the transaction for want of a sequence).
     if (m_textTable.isEmpty())
         return {};
+    const QVariant rowId = insert.lastInsertId();
     Statements &s = *m_statements;
     if (!s.highest.exec())
         return sql::failure(s.highest, QStringLiteral("reading the search index of %1").arg(m_history));

@@ -66,9 +66,9 @@ public:
     // Columns and values the new row needs beside its own (the server's
     // search column), from the row's text as it goes into "RegText".
     void addColumns(QStringList &columns, QVariantList &values, const QString &rowText) const;
-    // After a row went in (its rowid on the file): indexes it, and any row
-    // a program that does not feed the index added since.
-    Status rowAdded(const QVariant &rowId);
+    // After `insert` put a row in: indexes it, and any row a program that
+    // does not feed the index added since.
+    Status rowAdded(const QSqlQuery &insert);
 
 private:
     struct Statements;
