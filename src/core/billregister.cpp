@@ -319,7 +319,7 @@ Status Register::addRow(const BillDocument &doc, const PrintInfo &info) const
         w.insert.addBindValue(v);
     if (!w.insert.exec())
         return sql::failure(w.insert, QStringLiteral("recording the bill in %1").arg(m_history));
-    return w.search.rowAdded(w.insert);
+    return w.search.rowAdded(w.insert, text);
 }
 
 Status Register::record(const BillDocument &doc, const PrintInfo &info) const

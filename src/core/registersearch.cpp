@@ -362,6 +362,15 @@ Status serverEnsure(QSqlDatabase &db, const QString &table)
     Savepoint point(db);
     if (!point.open())
         return {};
+    // Made before: only rows an older program added lack their text (no
+    // change to the table, which would wait for every workstation's work).
+    if (have.complete()) {
+        if (!serverFill(db, table))
+            point.giveUp();
+        else
+            point.release();
+        return {};
+    }
     const QString search = q(SearchColumn);
     QStringList first{QStringLiteral("ALTER TABLE %1 ADD COLUMN IF NOT EXISTS %2 TEXT").arg(q(table), search)};
     if (!have.unfilled)
@@ -483,9 +492,10 @@ Condition textCondition(const QSqlDatabase &db, const QString &historyTable, con
 
 struct Feed::Statements {
     QSqlQuery highest;
-    QSqlQuery add;
+    QSqlQuery addOne;   // the new row, its text as the register wrote it
+    QSqlQuery addAfter; // every row above a rowid, read from the register
     QSqlQuery clear;
-    explicit Statements(const QSqlDatabase &db) : highest(db), add(db), clear(db) {}
+    explicit Statements(const QSqlDatabase &db) : highest(db), addOne(db), addAfter(db), clear(db) {}
 };
 
 Feed::Feed(const QSqlDatabase &db, const QString &historyTable) : m_db(db), m_history(historyTable)
@@ -501,8 +511,9 @@ Feed::Feed(const QSqlDatabase &db, const QString &historyTable) : m_db(db), m_hi
     const QString text = q(m_textTable);
     const QString column = q(billregister::TextColumn);
     if (!m_statements->highest.prepare(QStringLiteral("SELECT rowid FROM %1 ORDER BY rowid DESC LIMIT 1").arg(text))
-        || !m_statements->add.prepare(QStringLiteral("INSERT INTO %1 (rowid, %2) SELECT rowid, %2 FROM %3 WHERE rowid > ?")
-                                          .arg(text, column, q(historyTable)))
+        || !m_statements->addOne.prepare(QStringLiteral("INSERT INTO %1 (rowid, %2) VALUES (?, ?)").arg(text, column))
+        || !m_statements->addAfter.prepare(QStringLiteral("INSERT INTO %1 (rowid, %2) SELECT rowid, %2 FROM %3 WHERE rowid > ?")
+                                               .arg(text, column, q(historyTable)))
         || !m_statements->clear.prepare(QStringLiteral("INSERT INTO %1 (%1) VALUES ('delete-all')").arg(text)))
         m_textTable.clear();
 }
@@ -517,29 +528,43 @@ void Feed::addColumns(QStringList &columns, QVariantList &values, const QString 
     values << serverForm(rowText);
 }
 
-Status Feed::rowAdded(const QSqlQuery &insert)
+Status Feed::rowAdded(const QSqlQuery &insert, const QString &rowText)
 {
     // Only the file's index is fed here (a server asked for the last id
     // would fail the transaction for want of a sequence).
     if (m_textTable.isEmpty())
         return {};
-    const QVariant rowId = insert.lastInsertId();
     Statements &s = *m_statements;
-    if (!s.highest.exec())
-        return sql::failure(s.highest, QStringLiteral("reading the search index of %1").arg(m_history));
-    const qint64 highest = s.highest.next() ? s.highest.value(0).toLongLong() : 0;
-    s.highest.finish();
-    qint64 from = highest;
-    // The new row took a number the index still holds: rows were deleted
-    // from the end (never by this program) and the index is read anew.
-    if (rowId.isValid() && rowId.toLongLong() <= highest) {
+    const qint64 rowId = insert.lastInsertId().toLongLong();
+    if (m_highest < 0) {
+        if (!s.highest.exec())
+            return sql::failure(s.highest, QStringLiteral("reading the search index of %1").arg(m_history));
+        m_highest = s.highest.next() ? s.highest.value(0).toLongLong() : 0;
+        s.highest.finish();
+    }
+    QSqlQuery *add = &s.addOne;
+    if (rowId <= m_highest) {
+        // The new row took a number the index still holds: rows were
+        // deleted from the end (never by this program); the index is read
+        // anew.
         if (!s.clear.exec())
             return sql::failure(s.clear, QStringLiteral("renewing the search index of %1").arg(m_history));
-        from = 0;
+        add = &s.addAfter;
+        add->addBindValue(0);
+    } else if (rowId > m_highest + 1) {
+        // Rows went in that the index does not hold: a program that does
+        // not feed it wrote them.
+        add = &s.addAfter;
+        add->addBindValue(m_highest);
+    } else {
+        // A single row's INSERT needs no statement savepoint, which would
+        // make FTS5 write its pending terms out for every bill.
+        add->addBindValue(rowId);
+        add->addBindValue(rowText);
     }
-    s.add.addBindValue(from);
-    if (!s.add.exec())
-        return sql::failure(s.add, QStringLiteral("indexing the bill in %1").arg(m_history));
+    if (!add->exec())
+        return sql::failure(*add, QStringLiteral("indexing the bill in %1").arg(m_history));
+    m_highest = rowId;
     return {};
 }
 

@@ -66,9 +66,9 @@ public:
     // Columns and values the new row needs beside its own (the server's
     // search column), from the row's text as it goes into "RegText".
     void addColumns(QStringList &columns, QVariantList &values, const QString &rowText) const;
-    // After `insert` put a row in: indexes it, and any row a program that
-    // does not feed the index added since.
-    Status rowAdded(const QSqlQuery &insert);
+    // After `insert` put a row in, its text `rowText`: indexes it, and any
+    // row a program that does not feed the index added since.
+    Status rowAdded(const QSqlQuery &insert, const QString &rowText);
 
 private:
     struct Statements;
@@ -77,6 +77,9 @@ private:
     QString m_textTable; // the file's FTS table, empty when there is none
     bool m_serverColumn = false;
     std::unique_ptr<Statements> m_statements;
+    // The highest rowid the FTS table holds, once read: within the
+    // transaction nobody else writes the file.
+    qint64 m_highest = -1;
 };
 
 // The part of a WHERE clause that finds the rows whose text or void reason
