@@ -18,9 +18,29 @@
 #include <QApplication>
 #include <QIcon>
 #include <QMessageBox>
-#include <QTimer>
 
 namespace cli {
+
+namespace {
+
+// Ends the program after the first paint of the window it watches.
+class QuitAfterPaint : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && !m_quitting) {
+            m_quitting = true;
+            QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    bool m_quitting = false;
+};
+
+} // namespace
 
 // The setup menu's printer calibration, for the first printer (or the PDF
 // choice) and the bill size last opened.
@@ -65,7 +85,9 @@ static void attachCommands(MDIMain &window)
 int runWindow(int argc, char *argv[], const QString &dbPath)
 {
     QApplication app(argc, argv);
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("billprint"), QIcon(QStringLiteral(":/icons/billprint.png"))));
+    // The icon the desktop entry installs is this one; looking it up in the
+    // icon theme would cost the start-up a walk through the theme's folders.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/billprint.png")));
     translations::installQtChinese();
     remembered::setEnabled(true);
     AppState state;
@@ -76,9 +98,9 @@ int runWindow(int argc, char *argv[], const QString &dbPath)
     attachCommands(*window);
     window->fitToScreen();
     window->show();
-    // For start-up measurements: quit as soon as the window has been shown.
+    // For start-up measurements: quit once the window has painted itself.
     if (qEnvironmentVariableIsSet("BILLPRINT_QUIT_WHEN_SHOWN"))
-        QTimer::singleShot(0, &app, &QCoreApplication::quit);
+        window->installEventFilter(new QuitAfterPaint(window));
     const int status = app.exec();
     CloseDatabase(state);
     return status;

@@ -2,6 +2,7 @@
 
 #include "core/billentry.h"
 #include "core/exactamount.h"
+#include "core/registersearch.h"
 #include "core/sqlhelpers.h"
 #include "core/templatestore.h"
 
@@ -77,19 +78,10 @@ QString now()
     return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
 }
 
-// "…" LIKE pattern for a text anywhere in a value, with the wildcards of
-// the text itself escaped.
-QString containing(const QString &text)
-{
-    QString t = text;
-    t.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
-    t.replace(QLatin1Char('%'), QLatin1String("\\%"));
-    t.replace(QLatin1Char('_'), QLatin1String("\\_"));
-    return QLatin1Char('%') + t + QLatin1Char('%');
-}
-
-// The WHERE clause for a filter over the template's columns, and its values.
-QString whereClause(const BillTemplate &t, const Filter &f, QVariantList &values, const QStringList &existing)
+// The WHERE clause for a filter over the template's columns, and its values;
+// `text` is the condition of the text search, when there is one.
+QString whereClause(const BillTemplate &t, const Filter &f, QVariantList &values, const QStringList &existing,
+                    const std::optional<registersearch::Condition> &text)
 {
     QStringList parts;
     const QString date = q(DateColumn);
@@ -101,11 +93,9 @@ QString whereClause(const BillTemplate &t, const Filter &f, QVariantList &values
         parts << date + QStringLiteral(" < ?");
         values << f.to.addDays(1).toString(Qt::ISODate);
     }
-    if (!f.text.trimmed().isEmpty()) {
-        const QString pattern = containing(f.text.trimmed().toLower());
-        parts << QStringLiteral("(%1 LIKE ? ESCAPE '\\' OR LOWER(%2) LIKE ? ESCAPE '\\')")
-                     .arg(q(TextColumn), q(ReasonColumn));
-        values << pattern << pattern;
+    if (text) {
+        parts << text->sql;
+        values << text->values;
     }
     if (!f.amount.trimmed().isEmpty()) {
         QStringList any;
@@ -266,8 +256,19 @@ Status prepareTable(QSqlDatabase &db, const QString &historyTable)
         || !sql::run(query, QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)")
                                 .arg(q(historyTable + QStringLiteral("_number")), q(historyTable), q(NumberColumn))))
         return sql::failure(query, QStringLiteral("indexing the register %1").arg(historyTable));
-    return {};
+    return registersearch::ensure(db, historyTable);
 }
+
+// The statements that add rows to the register, prepared once for the
+// rows of one transaction (a batch adds a thousand bills with them).
+struct Register::Writer {
+    QSqlQuery number;
+    QSqlQuery insert;
+    QStringList columns; // the INSERT's columns as prepared
+    registersearch::Feed search;
+
+    Writer(const QSqlDatabase &db, const QString &history) : number(db), insert(db), search(db, history) {}
+};
 
 Status Register::addRow(const BillDocument &doc, const PrintInfo &info) const
 {
@@ -275,11 +276,16 @@ Status Register::addRow(const BillDocument &doc, const PrintInfo &info) const
     // Bills printed at once from several workstations get numbers of their own.
     if (Status s = sqldialect::lockForNumbering(db, m_history); !s)
         return s;
-    QSqlQuery query(db);
-    if (!sql::run(query, QStringLiteral("SELECT MAX(%1) FROM %2").arg(q(NumberColumn), q(m_history))) || !query.next())
-        return sql::failure(query, QStringLiteral("numbering the register %1").arg(m_history));
-    const qint64 number = query.value(0).toLongLong() + 1;
-    query.finish();
+    if (!m_writer) {
+        m_writer = std::make_shared<Writer>(db, m_history);
+        m_writer->number.setForwardOnly(true);
+        m_writer->number.prepare(QStringLiteral("SELECT MAX(%1) FROM %2").arg(q(NumberColumn), q(m_history)));
+    }
+    Writer &w = *m_writer;
+    if (!w.number.exec() || !w.number.next())
+        return sql::failure(w.number, QStringLiteral("numbering the register %1").arg(m_history));
+    const qint64 number = w.number.value(0).toLongLong() + 1;
+    w.number.finish();
     QStringList columns{QString::fromLatin1(DateColumn), QString::fromLatin1(NumberColumn),
                         QString::fromLatin1(StatusColumn), QString::fromLatin1(PrinterColumn),
                         QString::fromLatin1(CopiesColumn), QString::fromLatin1(UserColumn)};
@@ -293,16 +299,27 @@ Status Register::addRow(const BillDocument &doc, const PrintInfo &info) const
             if (!value.isEmpty())
                 texts << value;
         }
+    // One text of every value for the search, which its index is fed from.
+    const QString text = texts.join(QLatin1Char('\n')).toLower();
     columns << QString::fromLatin1(TextColumn);
-    values << texts.join(QLatin1Char('\n')).toLower();
-    QStringList quoted;
-    for (const QString &c : std::as_const(columns))
-        quoted << q(c);
-    const QString marks = QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(','));
-    if (!sql::run(query, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                             .arg(q(m_history), quoted.join(QLatin1Char(',')), marks), values))
-        return sql::failure(query, QStringLiteral("recording the bill in %1").arg(m_history));
-    return {};
+    values << text;
+    w.search.addColumns(columns, values, text);
+    if (columns != w.columns) {
+        QStringList quoted;
+        for (const QString &c : std::as_const(columns))
+            quoted << q(c);
+        const QString marks = QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(','));
+        w.columns.clear();
+        if (!w.insert.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                  .arg(q(m_history), quoted.join(QLatin1Char(',')), marks)))
+            return sql::failure(w.insert, QStringLiteral("recording the bill in %1").arg(m_history));
+        w.columns = columns;
+    }
+    for (const QVariant &v : std::as_const(values))
+        w.insert.addBindValue(v);
+    if (!w.insert.exec())
+        return sql::failure(w.insert, QStringLiteral("recording the bill in %1").arg(m_history));
+    return w.search.rowAdded(w.insert, text);
 }
 
 Status Register::record(const BillDocument &doc, const PrintInfo &info) const
@@ -324,6 +341,7 @@ Status Register::record(const BillDocument &doc, const PrintInfo &info) const
 
 Status Register::begin() const
 {
+    m_writer.reset();
     QSqlDatabase db = dbOf(m_connection);
     if (!db.isOpen())
         return Status::failure(QStringLiteral("the database is not open"));
@@ -341,6 +359,7 @@ Status Register::add(const BillDocument &doc, const PrintInfo &info) const
 
 Status Register::commit() const
 {
+    m_writer.reset();
     QSqlDatabase db = dbOf(m_connection);
     if (!db.commit()) {
         const QString why = db.lastError().text();
@@ -353,6 +372,7 @@ Status Register::commit() const
 
 void Register::rollback() const
 {
+    m_writer.reset();
     dbOf(m_connection).rollback();
 }
 
@@ -393,11 +413,17 @@ Result<QList<Entry>> Register::rows(const BillTemplate &t, const Filter &filter,
     // Reading needs no new column: a database that cannot be written (a
     // copy on a read-only share) is still read as it is.
     prepare(t);
+    const QString text = filter.text.trimmed();
+    const bool amount = !filter.amount.trimmed().isEmpty();
+    std::optional<registersearch::Condition> found;
+    if (!text.isEmpty())
+        found = registersearch::textCondition(db, m_history, text.toLower(),
+                                              limit > 0 && !amount ? limit + std::max(0, offset) : 0);
     QVariantList values;
-    const QString where = whereClause(t, filter, values, columnsOf(db, m_history));
-    // A search that reads every row anyway sorts what it finds; walking the
-    // newest-first index would fetch each row by itself.
-    const bool scans = !filter.text.trimmed().isEmpty() || !filter.amount.trimmed().isEmpty();
+    const QString where = whereClause(t, filter, values, columnsOf(db, m_history), found);
+    // A search that finds its rows apart from the order sorts what it
+    // finds; walking the newest-first index would fetch each row by itself.
+    const bool scans = (found && !found->newestFirst) || amount;
     const QString order = scans ? QStringLiteral("%1 || '' DESC, %2 + 0 DESC") : QStringLiteral("%1 DESC, %2 DESC");
     QString statement = QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4")
                             .arg(selectList(t), q(m_history), where, order.arg(q(DateColumn), q(NumberColumn)));

@@ -18,6 +18,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 namespace billregister {
@@ -133,12 +134,14 @@ public:
     std::optional<Entry> latestWith(const BillTemplate &t, const QString &key, const QString &value) const;
 
 private:
+    struct Writer;
     Status addRow(const BillDocument &doc, const PrintInfo &info) const;
     QString selectList(const BillTemplate &t) const;
     Entry readEntry(const class QSqlQuery &q, const BillTemplate &t) const;
 
     QString m_connection;
     QString m_history;
+    mutable std::shared_ptr<Writer> m_writer; // while rows are added in a transaction
 };
 
 // Gives a history table the register's own columns (creating the table when

@@ -252,7 +252,40 @@ Result<BillTemplate> BillTemplate::fromRegistry(const FieldRegistry &registry)
             return s;
         t.m_fields.append(f);
     }
+    t.buildLookups();
     return t;
+}
+
+namespace {
+
+// The (kind, control index) a sum's target text names, as "00108002" names
+// kind 8, index 2.
+std::optional<QPair<int, int>> namedControl(const OptText &target)
+{
+    const QString t = target ? target->trimmed() : QString();
+    if (t.size() != 8)
+        return std::nullopt;
+    return QPair<int, int>(t.mid(3, 2).toInt(), t.right(3).toInt());
+}
+
+} // namespace
+
+void BillTemplate::buildLookups()
+{
+    m_byKey.clear();
+    m_bySlot.clear();
+    m_sumTargets.clear();
+    m_byKey.reserve(m_fields.size());
+    m_bySlot.reserve(m_fields.size());
+    for (qsizetype i = 0; i < m_fields.size(); ++i) {
+        const TemplateField &f = m_fields.at(i);
+        if (!m_byKey.contains(f.key))
+            m_byKey.insert(f.key, int(i));
+        if (!m_bySlot.contains(f.slot))
+            m_bySlot.insert(f.slot, int(i));
+        if (const std::optional<QPair<int, int>> target = namedControl(f.sumTarget))
+            m_sumTargets.insert(*target);
+    }
 }
 
 const TemplateField *BillTemplate::field(const QString &key) const
@@ -271,26 +304,16 @@ bool BillTemplate::showsAmount(const TemplateField &f) const
     if (f.kind == KindText && source.size() == 8 && source.mid(3, 2) == QLatin1String("08"))
         return true;
     // A sum target is named by its kind and control index.
-    for (const TemplateField &g : m_fields) {
-        const QString target = g.sumTarget ? g.sumTarget->trimmed() : QString();
-        if (target.size() == 8 && target.mid(3, 2).toInt() == f.kind && target.right(3).toInt() == f.index)
-            return true;
-    }
-    return false;
+    return m_sumTargets.contains({int(f.kind), f.index});
 }
 
 const TemplateField *BillTemplate::atSlot(int slot) const
 {
-    for (const TemplateField &f : m_fields)
-        if (f.slot == slot)
-            return &f;
-    return nullptr;
+    const auto it = m_bySlot.constFind(slot);
+    return it == m_bySlot.cend() ? nullptr : &m_fields.at(*it);
 }
 
 int BillTemplate::indexOfKey(const QString &key) const
 {
-    for (qsizetype i = 0; i < m_fields.size(); ++i)
-        if (m_fields.at(i).key == key)
-            return int(i);
-    return -1;
+    return m_byKey.value(key, -1);
 }

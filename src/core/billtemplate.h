@@ -8,8 +8,10 @@
 #include "core/propkeys.h"
 #include "core/result.h"
 
+#include <QHash>
 #include <QList>
 #include <QRect>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -112,6 +114,10 @@ public:
     bool showsAmount(const TemplateField &f) const;
 
 private:
+    // Builds the lookups below from the finished field list (the only
+    // place the list is made is fromRegistry).
+    void buildLookups();
+
     QString m_table;
     QString m_name;
     std::optional<int> m_width;
@@ -119,6 +125,12 @@ private:
     std::optional<quint32> m_background;
     bool m_hasBill = false;
     QList<TemplateField> m_fields;
+    // Position in m_fields by key and by slot (the first field wins), and
+    // the (kind, control index) pairs that sums name as their target: a
+    // bill of a thousand fields looks its fields up without walking them.
+    QHash<QString, int> m_byKey;
+    QHash<int, int> m_bySlot;
+    QSet<QPair<int, int>> m_sumTargets;
 };
 
 // The digit columns of a money field read from its properties (keys 18-36

@@ -1,5 +1,6 @@
 #include "core/schema.h"
 #include "core/billregister.h"
+#include "core/registersearch.h"
 #include "core/shippedfixes.h"
 #include "core/sqldialect.h"
 #include "core/sqlhelpers.h"
@@ -228,6 +229,7 @@ const QList<Step> &steps()
         {"bill-register", billRegister},
         {"store-menu", storeMenuItem},
         {"template-versions", templateVersions},
+        {"register-search", registersearch::ensureAll},
     };
     return all;
 }

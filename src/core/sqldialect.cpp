@@ -136,8 +136,24 @@ QStringList tables(const QSqlDatabase &db)
         return firstColumn(db, QStringLiteral("SELECT c.relname FROM pg_class c JOIN pg_namespace n "
                                               "ON n.oid = c.relnamespace WHERE n.nspname = current_schema() "
                                               "AND c.relkind IN ('r', 'p') ORDER BY c.relname COLLATE \"C\""));
-    return firstColumn(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' "
-                                          "AND substr(name, 1, 7) <> 'sqlite_' ORDER BY name"));
+    // Ordinary tables only: the register's search index is a virtual
+    // table with shadow tables of its own ("NAME_data" ...), none of them
+    // the program's data.
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    QStringList names;
+    QStringList virtuals;
+    if (q.exec(QStringLiteral("SELECT name, sql LIKE 'CREATE VIRTUAL%' FROM sqlite_master WHERE type = 'table' "
+                              "AND substr(name, 1, 7) <> 'sqlite_' ORDER BY name")))
+        while (q.next())
+            (q.value(1).toBool() ? virtuals : names) << q.value(0).toString();
+    if (!virtuals.isEmpty())
+        names.removeIf([&virtuals](const QString &name) {
+            return std::any_of(virtuals.cbegin(), virtuals.cend(), [&name](const QString &v) {
+                return name.startsWith(v + QLatin1Char('_'));
+            });
+        });
+    return names;
 }
 
 Status columns(const QSqlDatabase &db, const QString &table, QList<Column> &out)

@@ -22,7 +22,8 @@ bool isServer(const QSqlDatabase &db);
 QString adapt(const QSqlDatabase &db, const QString &statement);
 QString adapt(const QSqlQuery &q, const QString &statement);
 
-// The program's tables (not the database's own), sorted by name. Qt's
+// The program's tables (not the database's own, nor virtual tables and
+// their shadow tables), sorted by name. Qt's
 // driver list on a server leaves out names such as "Inv..." and qualifies
 // others by schema; this reads the current schema itself.
 QStringList tables(const QSqlDatabase &db);

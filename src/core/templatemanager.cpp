@@ -1,4 +1,5 @@
 #include "core/templatemanager.h"
+#include "core/registersearch.h"
 #include "core/sqlhelpers.h"
 #include "core/sqldialect.h"
 #include "core/units.h"
@@ -619,6 +620,8 @@ StoreStatus TemplateManager::deleteTemplate(const TemplateRef &ref, Removal how,
                                         "WHERE \"bKey\"=? AND \"bName\"=? AND \"cKey\"=?"),
                      QVariantList{target.templateName, cKey} + billRow);
     } else {
+        if (const QString history = existingTable(db, ref.historyTable()); s && !history.isEmpty())
+            s = registersearch::drop(db, history);
         for (const QString &name : {ref.table(), ref.historyTable()})
             if (const QString table = existingTable(db, name); s && !table.isEmpty())
                 s = exec(db, QStringLiteral("DROP TABLE %1").arg(quoted(table)));
