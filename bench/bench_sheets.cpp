@@ -9,6 +9,7 @@
 #include "core/batch.h"
 #include "core/database.h"
 #include "core/tablesource.h"
+#include "core/xlsxlib.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -18,9 +19,13 @@
 #include <malloc.h>
 #include <quazip/quazip.h>
 #include <quazip/quazipfileinfo.h>
-#include <xlsxwriter.h>
 
 namespace {
+
+const xlsxlib::Api &xlsx()
+{
+    return xlsxlib::api();
+}
 
 const TemplateRef Cheque{QStringLiteral("支票"), QStringLiteral("转账支票")};
 constexpr int Rows = 10000;
@@ -44,34 +49,34 @@ struct Files {
 
     void write(int rows)
     {
-        lxw_workbook *book = workbook_new(xlsx(rows).toUtf8().constData());
-        lxw_worksheet *sheet = workbook_add_worksheet(book, "付款");
-        lxw_format *money = workbook_add_format(book);
-        format_set_num_format(money, "#,##0.00");
-        lxw_format *date = workbook_add_format(book);
-        format_set_num_format(date, "yyyy-mm-dd");
+        lxw_workbook *book = xlsx().workbook_new(xlsx(rows).toUtf8().constData());
+        lxw_worksheet *sheet = xlsx().workbook_add_worksheet(book, "付款");
+        lxw_format *money = xlsx().workbook_add_format(book);
+        xlsx().format_set_num_format(money, "#,##0.00");
+        lxw_format *date = xlsx().workbook_add_format(book);
+        xlsx().format_set_num_format(date, "yyyy-mm-dd");
         QFile csvFile(csv(rows));
         csvFile.open(QIODevice::WriteOnly);
         const QStringList header{"收款人", "小写金额", "出票日期", "用途", "付款行名称"};
         for (int c = 0; c < header.size(); ++c)
-            worksheet_write_string(sheet, 0, lxw_col_t(c), header.at(c).toUtf8().constData(), nullptr);
+            xlsx().worksheet_write_string(sheet, 0, lxw_col_t(c), header.at(c).toUtf8().constData(), nullptr);
         csvFile.write(header.join(u',').toUtf8() + "\r\n");
         for (int r = 1; r <= rows; ++r) {
             const QString payee = QStringLiteral("收款单位%1有限公司").arg(r % 5000);
             const QString bank = QStringLiteral("工商银行第%1支行").arg(r % 300);
             const double amount = 100 + r + (r % 100) / 100.0;
             const QDate day = QDate(2026, 1, 1).addDays(r % 365);
-            worksheet_write_string(sheet, lxw_row_t(r), 0, payee.toUtf8().constData(), nullptr);
-            worksheet_write_number(sheet, lxw_row_t(r), 1, amount, money);
+            xlsx().worksheet_write_string(sheet, lxw_row_t(r), 0, payee.toUtf8().constData(), nullptr);
+            xlsx().worksheet_write_number(sheet, lxw_row_t(r), 1, amount, money);
             lxw_datetime d{day.year(), day.month(), day.day(), 0, 0, 0};
-            worksheet_write_datetime(sheet, lxw_row_t(r), 2, &d, date);
-            worksheet_write_string(sheet, lxw_row_t(r), 3, "货款", nullptr);
-            worksheet_write_string(sheet, lxw_row_t(r), 4, bank.toUtf8().constData(), nullptr);
+            xlsx().worksheet_write_datetime(sheet, lxw_row_t(r), 2, &d, date);
+            xlsx().worksheet_write_string(sheet, lxw_row_t(r), 3, "货款", nullptr);
+            xlsx().worksheet_write_string(sheet, lxw_row_t(r), 4, bank.toUtf8().constData(), nullptr);
             csvFile.write(QStringLiteral("%1,%2,%3,货款,%4\r\n")
                               .arg(payee, QString::number(amount, 'f', 2), day.toString(Qt::ISODate), bank)
                               .toUtf8());
         }
-        workbook_close(book);
+        xlsx().workbook_close(book);
     }
 };
 

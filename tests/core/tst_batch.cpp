@@ -479,29 +479,30 @@ void TestBatch::csvSourceReadsTheFileOnce()
 // their formats) and saved as CSV: the same rows, numbers and bills.
 void TestBatch::workbookFillsAsItsCsvDoes()
 {
-    const QString xlsx = m_dir.filePath(QStringLiteral("pay.xlsx"));
-    lxw_workbook *book = workbook_new(xlsx.toUtf8().constData());
-    lxw_worksheet *sheet = workbook_add_worksheet(book, "付款");
-    lxw_format *money = workbook_add_format(book);
-    format_set_num_format(money, "#,##0.00");
-    lxw_format *date = workbook_add_format(book);
-    format_set_num_format(date, "yyyy\"年\"m\"月\"d\"日\"");
-    worksheet_write_string(sheet, 1, 0, "收款人", nullptr); // row 1 left blank
-    worksheet_write_string(sheet, 1, 1, "小写金额", nullptr);
-    worksheet_write_string(sheet, 1, 2, "出票日期", nullptr);
-    worksheet_write_string(sheet, 2, 0, "甲公司", nullptr);
-    worksheet_write_number(sheet, 2, 1, 1234.1, money);
+    using workbooks::xlsx;
+    const QString xlsxPath = m_dir.filePath(QStringLiteral("pay.xlsx"));
+    lxw_workbook *book = xlsx().workbook_new(xlsxPath.toUtf8().constData());
+    lxw_worksheet *sheet = xlsx().workbook_add_worksheet(book, "付款");
+    lxw_format *money = xlsx().workbook_add_format(book);
+    xlsx().format_set_num_format(money, "#,##0.00");
+    lxw_format *date = xlsx().workbook_add_format(book);
+    xlsx().format_set_num_format(date, "yyyy\"年\"m\"月\"d\"日\"");
+    xlsx().worksheet_write_string(sheet, 1, 0, "收款人", nullptr); // row 1 left blank
+    xlsx().worksheet_write_string(sheet, 1, 1, "小写金额", nullptr);
+    xlsx().worksheet_write_string(sheet, 1, 2, "出票日期", nullptr);
+    xlsx().worksheet_write_string(sheet, 2, 0, "甲公司", nullptr);
+    xlsx().worksheet_write_number(sheet, 2, 1, 1234.1, money);
     lxw_datetime day{2026, 12, 7, 0, 0, 0};
-    worksheet_write_datetime(sheet, 2, 2, &day, date);
-    worksheet_write_string(sheet, 4, 0, "乙公司", nullptr);
-    worksheet_write_formula_num(sheet, 4, 1, "=0.1+0.2", money, 0.1 + 0.2);
-    QCOMPARE(workbook_close(book), LXW_NO_ERROR);
+    xlsx().worksheet_write_datetime(sheet, 2, 2, &day, date);
+    xlsx().worksheet_write_string(sheet, 4, 0, "乙公司", nullptr);
+    xlsx().worksheet_write_formula_num(sheet, 4, 1, "=0.1+0.2", money, 0.1 + 0.2);
+    QCOMPARE(xlsx().workbook_close(book), LXW_NO_ERROR);
     const QString csv = m_dir.filePath(QStringLiteral("pay.csv"));
     QVERIFY(workbooks::writeFile(csv, "\n收款人,小写金额,出票日期\n甲公司,\"1,234.10\",2026-12-07\n\n乙公司,0.30,\n"));
 
     QStringList filled[2];
     for (int i = 0; i < 2; ++i) {
-        const Result<std::shared_ptr<batch::TableSource>> source = batch::openTable(i ? csv : xlsx);
+        const Result<std::shared_ptr<batch::TableSource>> source = batch::openTable(i ? csv : xlsxPath);
         QVERIFY2(source, qPrintable(source.message()));
         QCOMPARE((*source)->headerRow(), 2);
         BillDocument doc;

@@ -12,6 +12,7 @@
 #include <QtTest>
 
 using workbooks::fixture;
+using workbooks::xlsx;
 
 namespace {
 
@@ -75,31 +76,31 @@ class TestSpreadsheet : public QObject {
         const QString path = m_dir.filePath(QStringLiteral("written.xlsx"));
         lxw_workbook_options options{};
         options.constant_memory = constantMemory ? LXW_TRUE : LXW_FALSE;
-        lxw_workbook *book = workbook_new_opt(path.toUtf8().constData(), &options);
-        lxw_worksheet *sheet = workbook_add_worksheet(book, "付款");
-        lxw_format *money = workbook_add_format(book);
-        format_set_num_format(money, "#,##0.00");
-        lxw_format *date = workbook_add_format(book);
-        format_set_num_format(date, "yyyy-mm-dd");
-        lxw_format *text = workbook_add_format(book);
-        format_set_num_format(text, "@");
+        lxw_workbook *book = xlsx().workbook_new_opt(path.toUtf8().constData(), &options);
+        lxw_worksheet *sheet = xlsx().workbook_add_worksheet(book, "付款");
+        lxw_format *money = xlsx().workbook_add_format(book);
+        xlsx().format_set_num_format(money, "#,##0.00");
+        lxw_format *date = xlsx().workbook_add_format(book);
+        xlsx().format_set_num_format(date, "yyyy-mm-dd");
+        lxw_format *text = xlsx().workbook_add_format(book);
+        xlsx().format_set_num_format(text, "@");
         const char *header[] = {"收款人", "小写金额", "出票日期", "出票人账号", "加急"};
         for (int c = 0; c < 5; ++c)
-            worksheet_write_string(sheet, 0, lxw_col_t(c), header[c], nullptr);
-        worksheet_write_string(sheet, 1, 0, "上海浦江贸易有限公司", nullptr);
-        worksheet_write_number(sheet, 1, 1, 1234.1, money);
+            xlsx().worksheet_write_string(sheet, 0, lxw_col_t(c), header[c], nullptr);
+        xlsx().worksheet_write_string(sheet, 1, 0, "上海浦江贸易有限公司", nullptr);
+        xlsx().worksheet_write_number(sheet, 1, 1, 1234.1, money);
         lxw_datetime day{2026, 12, 7, 0, 0, 0};
-        worksheet_write_datetime(sheet, 1, 2, &day, date);
-        worksheet_write_string(sheet, 1, 3, "6222021001001234567", text);
-        worksheet_write_boolean(sheet, 1, 4, 1, nullptr);
-        worksheet_write_string(sheet, 2, 0, "北京朝阳", nullptr);
-        worksheet_write_formula_num(sheet, 2, 1, "=0.1+0.2", nullptr, 0.1 + 0.2);
-        worksheet_write_number(sheet, 2, 3, 62258888, nullptr);
+        xlsx().worksheet_write_datetime(sheet, 1, 2, &day, date);
+        xlsx().worksheet_write_string(sheet, 1, 3, "6222021001001234567", text);
+        xlsx().worksheet_write_boolean(sheet, 1, 4, 1, nullptr);
+        xlsx().worksheet_write_string(sheet, 2, 0, "北京朝阳", nullptr);
+        xlsx().worksheet_write_formula_num(sheet, 2, 1, "=0.1+0.2", nullptr, 0.1 + 0.2);
+        xlsx().worksheet_write_number(sheet, 2, 3, 62258888, nullptr);
         // A gap of rows, then a cell far to the right.
-        worksheet_write_string(sheet, 7, 0, "深圳南山", nullptr);
-        worksheet_write_number(sheet, 7, 1, 88, nullptr);
-        worksheet_write_string(sheet, 7, 9, "备注", nullptr);
-        if (workbook_close(book) != LXW_NO_ERROR)
+        xlsx().worksheet_write_string(sheet, 7, 0, "深圳南山", nullptr);
+        xlsx().worksheet_write_number(sheet, 7, 1, 88, nullptr);
+        xlsx().worksheet_write_string(sheet, 7, 9, "备注", nullptr);
+        if (xlsx().workbook_close(book) != LXW_NO_ERROR)
             return {};
         return workbooks::readFile(path);
     }

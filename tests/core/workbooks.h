@@ -11,11 +11,17 @@
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
 #include <quazip/quazipnewinfo.h>
-#include <xlsxwriter.h>
+#include "core/xlsxlib.h"
 
 namespace workbooks {
 
 using Parts = QList<QPair<QString, QByteArray>>;
+
+// libxlsxwriter as the program loads it (see xlsxlib.h).
+inline const xlsxlib::Api &xlsx()
+{
+    return xlsxlib::api();
+}
 
 inline QString fixture(const QString &name)
 {

@@ -126,7 +126,7 @@ PY
 mkdir "$tmp/full"
 if mount -t tmpfs -o size=64k tmpfs "$tmp/full" 2>/dev/null; then
     echo keep >"$tmp/full/register.xlsx"
-    head -c 40000 /dev/zero >"$tmp/full/filler" 2>/dev/null
+    head -c 200000 /dev/zero >"$tmp/full/filler" 2>/dev/null # fills it
     "$exe" history --db "$db" --template "$cheque" --xlsx "$tmp/full/register.xlsx" >/dev/null 2>"$tmp/err"
     status=$?
     [ $status -eq 3 ] || fail "history --xlsx on a full disk exited $status: $(cat "$tmp/err")"
