@@ -63,6 +63,7 @@ Status SheetSource::rewind()
         return Status::failure(QStringLiteral("工作簿没有打开"), 3);
     if (Status s = m_reader->rewind(); !s)
         return s;
+    m_header.clear();
     // The header: the first row that is not blank.
     Row row;
     while (next(row)) {
@@ -85,6 +86,11 @@ bool SheetSource::next(Row &row)
     row.number = r.number;
     row.cells = std::move(r.cells);
     row.refused = std::move(r.refused);
+    // A sheet leaves its empty cells at a row's end out: the row is as
+    // wide as the header all the same (it is not cut short as a CSV line
+    // can be).
+    while (row.cells.size() < m_header.size())
+        row.cells << QString();
     return true;
 }
 
