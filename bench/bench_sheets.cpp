@@ -44,18 +44,18 @@ struct Files {
         write(Rows);
         write(Rows * 10);
     }
-    QString xlsx(int rows) const { return dir.filePath(QStringLiteral("pay%1.xlsx").arg(rows)); }
-    QString csv(int rows) const { return dir.filePath(QStringLiteral("pay%1.csv").arg(rows)); }
+    QString xlsxPath(int rows) const { return dir.filePath(QStringLiteral("pay%1.xlsx").arg(rows)); }
+    QString csvPath(int rows) const { return dir.filePath(QStringLiteral("pay%1.csv").arg(rows)); }
 
     void write(int rows)
     {
-        lxw_workbook *book = xlsx().workbook_new(xlsx(rows).toUtf8().constData());
+        lxw_workbook *book = xlsx().workbook_new(xlsxPath(rows).toUtf8().constData());
         lxw_worksheet *sheet = xlsx().workbook_add_worksheet(book, "付款");
         lxw_format *money = xlsx().workbook_add_format(book);
         xlsx().format_set_num_format(money, "#,##0.00");
         lxw_format *date = xlsx().workbook_add_format(book);
         xlsx().format_set_num_format(date, "yyyy-mm-dd");
-        QFile csvFile(csv(rows));
+        QFile csvFile(csvPath(rows));
         csvFile.open(QIODevice::WriteOnly);
         const QStringList header{"收款人", "小写金额", "出票日期", "用途", "付款行名称"};
         for (int c = 0; c < header.size(); ++c)
@@ -113,28 +113,28 @@ int readOnly(const QString &path)
 void BM_CheckCsv(benchmark::State &state)
 {
     for (auto _ : state)
-        benchmark::DoNotOptimize(readAndCheck(files().csv(Rows)));
+        benchmark::DoNotOptimize(readAndCheck(files().csvPath(Rows)));
 }
 BENCHMARK(BM_CheckCsv)->Unit(benchmark::kMillisecond);
 
 void BM_CheckXlsx(benchmark::State &state)
 {
     for (auto _ : state)
-        benchmark::DoNotOptimize(readAndCheck(files().xlsx(Rows)));
+        benchmark::DoNotOptimize(readAndCheck(files().xlsxPath(Rows)));
 }
 BENCHMARK(BM_CheckXlsx)->Unit(benchmark::kMillisecond);
 
 void BM_ReadCsv(benchmark::State &state)
 {
     for (auto _ : state)
-        benchmark::DoNotOptimize(readOnly(files().csv(Rows)));
+        benchmark::DoNotOptimize(readOnly(files().csvPath(Rows)));
 }
 BENCHMARK(BM_ReadCsv)->Unit(benchmark::kMillisecond);
 
 void BM_ReadXlsx(benchmark::State &state)
 {
     for (auto _ : state)
-        benchmark::DoNotOptimize(readOnly(files().xlsx(Rows)));
+        benchmark::DoNotOptimize(readOnly(files().xlsxPath(Rows)));
 }
 BENCHMARK(BM_ReadXlsx)->Unit(benchmark::kMillisecond);
 
@@ -191,12 +191,12 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
-    const double csv = bestOf(3, [] { readAndCheck(files().csv(Rows)); });
-    const double xlsx = bestOf(3, [] { readAndCheck(files().xlsx(Rows)); });
+    const double csv = bestOf(3, [] { readAndCheck(files().csvPath(Rows)); });
+    const double xlsx = bestOf(3, [] { readAndCheck(files().xlsxPath(Rows)); });
     std::printf("read and check %d rows: CSV %.1f ms, .xlsx %.1f ms, ratio %.2f (target <= 1.5)\n", Rows, csv,
                 xlsx, xlsx / csv);
     for (const int rows : {Rows, Rows * 10}) {
-        const QString path = files().xlsx(rows);
+        const QString path = files().xlsxPath(rows);
         const qint64 unpacked = unpackedSize(path);
         const qint64 peak = peakHeap(path);
         std::printf("%d rows: file %lld KB, unpacked %lld KB, reader's peak heap %lld KB (%.2f x unpacked; "

@@ -7,7 +7,27 @@
 
 namespace batch {
 
+namespace {
+
+// A WPS workbook that cannot be read says that it is one, and what to do.
+Status forWps(const QString &path, const Status &s)
+{
+    if (s.ok() || s.error != 3 || !path.endsWith(QLatin1String(".et"), Qt::CaseInsensitive)
+        || s.message.contains(QLatin1String("WPS")))
+        return s;
+    return Status::failure(QStringLiteral("无法读取这个 WPS 表格（.et）文件：%1。请在 WPS 里“另存为” .xlsx 或 .xls 文件")
+                               .arg(s.message),
+                           s.error);
+}
+
+} // namespace
+
 Status SheetSource::open(const QString &path, const QString &sheet, const spreadsheet::Limits &limits)
+{
+    return forWps(path, openWorkbook(path, sheet, limits));
+}
+
+Status SheetSource::openWorkbook(const QString &path, const QString &sheet, const spreadsheet::Limits &limits)
 {
     m_reader.reset();
     m_header.clear();

@@ -33,6 +33,8 @@ public:
     Status status() const override;
 
 private:
+    Status openWorkbook(const QString &path, const QString &sheet, const spreadsheet::Limits &limits);
+
     QByteArray m_bytes;
     std::unique_ptr<spreadsheet::SheetReader> m_reader;
     QStringList m_header;

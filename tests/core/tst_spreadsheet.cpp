@@ -297,6 +297,8 @@ private slots:
         QTest::newRow("no workbook") << "pay.xls" << foreign << "不是电子表格";
         QTest::newRow("WPS's own format") << "pay.et" << foreign << "WPS 自己的格式";
         QTest::newRow("cut short") << "pay.xls" << xls.left(3000) << "已损坏或不完整";
+        QTest::newRow("an .et that is a zip but no workbook")
+            << "pay.et" << workbooks::package({{"content.xml", "<x/>"}}) << "无法读取这个 WPS 表格（.et）文件";
         QTest::newRow("header only") << "pay.xls" << xls.left(512) << "已损坏或不完整";
     }
     void compoundFiles()

@@ -14,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QContextMenuEvent>
 #include <QHeaderView>
@@ -298,12 +299,14 @@ private slots:
         QStringList offered;
         {
             ModalScript script;
-            script.on(QStringLiteral("QFileDialog"), [&](QWidget *w) {
-                offered = static_cast<QFileDialog *>(w)->nameFilters();
-                auto *edit = w->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            script.on(QStringLiteral("QFileDialog"), [&](QWidget *d) {
+                offered = static_cast<QFileDialog *>(d)->nameFilters();
+                auto *edit = d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
                 edit->setFocus();
                 ModalScript::type(edit, book);
-                QMetaObject::invokeMethod(edit, [edit] { QTest::keyClick(edit, Qt::Key_Return); }, Qt::QueuedConnection);
+                // The button, as the name typed may have a completion open.
+                QAbstractButton *accept = d->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open);
+                QMetaObject::invokeMethod(accept, [accept] { QTest::mouseClick(accept, Qt::LeftButton); }, Qt::QueuedConnection);
             });
             QTest::mouseClick(dialog->chooseButton(), Qt::LeftButton);
             QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems().join(u'\n')));

@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QCompleter>
 #include <QContextMenuEvent>
 #include <QFileDialog>
@@ -337,7 +338,9 @@ private slots:
                 auto *edit = d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
                 edit->setFocus();
                 ModalScript::type(edit, f.dir->filePath(QStringLiteral("register")));
-                QMetaObject::invokeMethod(edit, [edit] { QTest::keyClick(edit, Qt::Key_Return); }, Qt::QueuedConnection);
+                // The button, as the name typed may have a completion open.
+                QAbstractButton *accept = d->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Save);
+                QMetaObject::invokeMethod(accept, [accept] { QTest::mouseClick(accept, Qt::LeftButton); }, Qt::QueuedConnection);
             });
             QTest::mouseClick(button(w, QStringLiteral("exportButton")), Qt::LeftButton);
             QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems().join(u'\n')));
