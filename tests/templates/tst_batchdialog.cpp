@@ -14,8 +14,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QLabel>
@@ -303,10 +303,14 @@ private slots:
                 offered = static_cast<QFileDialog *>(d)->nameFilters();
                 auto *edit = d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
                 edit->setFocus();
-                ModalScript::type(edit, book);
-                // The button, as the name typed may have a completion open.
-                QAbstractButton *accept = d->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open);
-                QMetaObject::invokeMethod(accept, [accept] { QTest::mouseClick(accept, Qt::LeftButton); }, Qt::QueuedConnection);
+                // The file's whole path, as a clerk pastes it, then Return
+                // (twice when a completion for the name is open).
+                QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, book, Qt::NoModifier);
+                QPointer<QLineEdit> target(edit);
+                QTimer::singleShot(0, edit, [target] {
+                    for (int i = 0; i < 2 && target && target->isVisible(); ++i)
+                        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : target.data(), Qt::Key_Return);
+                });
             });
             QTest::mouseClick(dialog->chooseButton(), Qt::LeftButton);
             QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems().join(u'\n')));

@@ -18,10 +18,10 @@
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QCompleter>
 #include <QContextMenuEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QJsonArray>
@@ -337,10 +337,10 @@ private slots:
                 offered = static_cast<QFileDialog *>(d)->nameFilters();
                 auto *edit = d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
                 edit->setFocus();
-                ModalScript::type(edit, f.dir->filePath(QStringLiteral("register")));
-                // The button, as the name typed may have a completion open.
-                QAbstractButton *accept = d->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Save);
-                QMetaObject::invokeMethod(accept, [accept] { QTest::mouseClick(accept, Qt::LeftButton); }, Qt::QueuedConnection);
+                // The path pasted whole, without an extension, then Return.
+                QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, f.dir->filePath(QStringLiteral("登记簿")),
+                                    Qt::NoModifier);
+                QMetaObject::invokeMethod(edit, [edit] { QTest::keyClick(edit, Qt::Key_Return); }, Qt::QueuedConnection);
             });
             QTest::mouseClick(button(w, QStringLiteral("exportButton")), Qt::LeftButton);
             QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems().join(u'\n')));
@@ -348,11 +348,12 @@ private slots:
         QCOMPARE(offered.value(0), QStringLiteral("Excel 工作簿 (*.xlsx)"));
         QVERIFY2(messages.last().contains(QStringLiteral("已导出 3 张票据")), qPrintable(messages.last()));
         const QByteArray bytes = [&] {
-            QFile book(f.dir->filePath(QStringLiteral("register.xlsx")));
+            QFile book(f.dir->filePath(QStringLiteral("登记簿.xlsx")));
             return book.open(QIODevice::ReadOnly) ? book.readAll() : QByteArray();
         }();
         XlsxReader workbook;
-        QVERIFY(workbook.open(&bytes).ok());
+        const Status opened = workbook.open(&bytes);
+        QVERIFY2(opened.ok(), qPrintable(opened.message + messages.last()));
         QList<QStringList> sheet;
         spreadsheet::Row sheetRow;
         while (workbook.next(sheetRow))
