@@ -11,7 +11,7 @@
 #include "core/tablesource.h"
 #include "core/xlsxlib.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -188,7 +188,9 @@ qint64 peakHeap(const QString &path)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv); // the checks measure texts with fonts
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     const double csv = bestOf(3, [] { readAndCheck(files().csvPath(Rows)); });
