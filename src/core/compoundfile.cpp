@@ -5,7 +5,6 @@
 namespace {
 
 constexpr quint32 EndOfChain = 0xFFFFFFFE;
-constexpr quint32 FreeSector = 0xFFFFFFFF;
 constexpr quint32 LastRegular = 0xFFFFFFFA;
 constexpr int HeaderBytes = 512;
 constexpr int HeaderDifat = 109;
