@@ -38,10 +38,15 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://billprint.example.com/)
-# The shared libraries' packages are computed by dpkg-shlibdeps; the Qt
-# plugins the program loads at run time (windows, the SQLite driver) and
-# Qt's Chinese texts are not linked, so they are named here.
+# The shared libraries' packages are computed by dpkg-shlibdeps (QuaZip and
+# libfreexl among them); the Qt plugins the program loads at run time
+# (windows, the SQLite driver) and Qt's Chinese texts are not linked, so
+# they are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite, qt6-translations-l10n")
+# libxlsxwriter is loaded at run time (src/core/xlsxlib.h), not linked: its
+# package is named here after its shared object ("libxlsxwriter.so.4" is
+# in "libxlsxwriter4").
+string(REGEX REPLACE "^libxlsxwriter\\.so\\.([0-9]+)$" "libxlsxwriter\\1" _xlsxwriter_package "${BILLPRINT_XLSXWRITER_SONAME}")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite, qt6-translations-l10n, ${_xlsxwriter_package}")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei | fonts-noto-cjk, cups")
 include(CPack)

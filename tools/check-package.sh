@@ -31,7 +31,8 @@ note "built $(basename "$deb")"
 
 # Dependencies: the libraries' packages computed, the plugins named.
 depends=$(dpkg-deb -f "$deb" Depends)
-for p in libqt6core6 libqt6widgets6 libqt6sql6 libqt6printsupport6 libc6 qt6-qpa-plugins libqt6sql6-sqlite qt6-translations-l10n; do
+for p in libqt6core6 libqt6widgets6 libqt6sql6 libqt6printsupport6 libc6 qt6-qpa-plugins libqt6sql6-sqlite qt6-translations-l10n \
+         libquazip1-qt6-1 libfreexl1 libxlsxwriter4; do
     echo "$depends" | grep -q "\b$p\b" || bad "Depends lacks $p: $depends"
 done
 

@@ -9,6 +9,7 @@ packages=(
   fonts-wqy-microhei
   xvfb xauth poppler-utils python3
   libbenchmark-dev libicu-dev
+  libquazip1-qt6-dev libfreexl-dev libxlsxwriter-dev
   cups printer-driver-cups-pdf
   postgresql libqt6sql6-psql
   qt6-translations-l10n

@@ -1,10 +1,12 @@
-// billprint batch: one bill per row of a CSV file, every row checked before
-// anything prints, the bills into one PDF file or one job on a print queue.
+// billprint batch: one bill per row of a CSV file or a workbook's sheet,
+// every row checked before anything prints, the bills into one PDF file or
+// one job on a print queue.
 #include "commandline.h"
 #include "headless.h"
 #include "core/batch.h"
 #include "core/calibration.h"
 #include "core/database.h"
+#include "core/tablesource.h"
 #include "fillsession.h"
 #include "options.h"
 #include "print/printjob.h"
@@ -19,7 +21,7 @@ namespace cli {
 namespace {
 
 const QString BatchUsage = QStringLiteral(
-    "usage: billprint batch --template CLASS/TEMPLATE --csv FILE [--db PATH]\n"
+    "usage: billprint batch --template CLASS/TEMPLATE (--input FILE [--sheet NAME] | --csv FILE) [--db PATH]\n"
     "                       [--pdf OUT.pdf | --printer NAME] [--copies N] [--calibrated] [--dry-run]\n");
 
 constexpr int MaxCopies = 99;
@@ -33,6 +35,8 @@ int usage(const QString &why)
 struct Request {
     QString templateName;
     QString csv;
+    QString input; // CSV, .xlsx, .xls or .et, told by its content
+    QString sheet;
     QString pdf;
     QString printer;
     int copies = 1;
@@ -52,8 +56,16 @@ QString readRequest(const Options &o, Request &r)
     if (slash <= 0 || slash == r.templateName.size() - 1)
         return QStringLiteral("--template CLASS/TEMPLATE is required");
     r.csv = o.value(QStringLiteral("csv"));
-    if (r.csv.isEmpty())
-        return QStringLiteral("--csv FILE is required");
+    r.input = o.value(QStringLiteral("input"));
+    r.sheet = o.value(QStringLiteral("sheet"));
+    if (o.has(QStringLiteral("csv")) && o.has(QStringLiteral("input")))
+        return QStringLiteral("give --input or --csv, not both");
+    if (r.csv.isEmpty() && r.input.isEmpty())
+        return QStringLiteral("--input FILE (or --csv FILE) is required");
+    if (o.has(QStringLiteral("sheet")) && r.input.isEmpty())
+        return QStringLiteral("--sheet needs --input FILE");
+    if (o.has(QStringLiteral("sheet")) && r.sheet.isEmpty())
+        return QStringLiteral("--sheet needs a sheet's name");
     r.pdf = o.value(QStringLiteral("pdf"));
     r.printer = o.value(QStringLiteral("printer"));
     r.dryRun = o.has(QStringLiteral("dry-run"));
@@ -135,6 +147,17 @@ QByteArray summary(const Request &r, const batch::Outcome &outcome)
     return QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
 }
 
+// The rows: --input by the file's content, --csv as CSV whatever it holds.
+Result<std::shared_ptr<batch::TableSource>> openRows(const Request &r)
+{
+    if (r.csv.isEmpty())
+        return batch::openTable(r.input, r.sheet);
+    auto csv = std::make_shared<batch::CsvSource>();
+    if (Status s = csv->open(r.csv); !s)
+        return s;
+    return std::shared_ptr<batch::TableSource>(csv);
+}
+
 int runBatchOn(AppState &state, const Request &r)
 {
     FillSession session(state);
@@ -142,11 +165,14 @@ int runBatchOn(AppState &state, const Request &r)
         err(QStringLiteral("billprint batch: cannot open the template: %1\n").arg(s.message));
         return ExitCannotOpen;
     }
-    batch::CsvSource rows;
-    if (Status s = rows.open(r.csv); !s) {
-        err(QStringLiteral("billprint batch: %1: %2\n").arg(r.csv, s.message));
+    const QString file = r.csv.isEmpty() ? r.input : r.csv;
+    const Result<std::shared_ptr<batch::TableSource>> opened = openRows(r);
+    if (!opened) {
+        const Status &s = opened.status();
+        err(QStringLiteral("billprint batch: %1: %2\n").arg(file, s.message));
         return s.error == ExitCannotPrint ? ExitCannotPrint : (s.error == ExitUsage ? ExitUsage : ExitCannotOpen);
     }
+    batch::TableSource &rows = **opened;
     QList<batch::HeaderProblem> headerProblems;
     batch::Header header = batch::matchHeader(session.document().billTemplate(), rows.headerCells(), headerProblems);
     if (!headerProblems.isEmpty() || header.columns.isEmpty()) {
@@ -176,6 +202,10 @@ int runBatchOn(AppState &state, const Request &r)
         listProblems(outcome);
         return ExitCannotPrint;
     }
+    if (outcome.bills == 0 && (outcome.status.ok() || outcome.status.error == ExitCannotPrint)) {
+        err(QStringLiteral("billprint batch: %1 holds no bills below its header\n").arg(file));
+        return ExitCannotPrint;
+    }
     if (!outcome.status) {
         err(QStringLiteral("billprint batch: %1\n").arg(outcome.status.message));
         if (!outcome.printed.isEmpty())
@@ -183,10 +213,6 @@ int runBatchOn(AppState &state, const Request &r)
         return outcome.status.error == ExitUsage ? ExitUsage
                                                  : (outcome.status.error == ExitCannotPrint ? ExitCannotPrint
                                                                                             : ExitCannotOpen);
-    }
-    if (outcome.bills == 0) {
-        err(QStringLiteral("billprint batch: %1 holds no bills below its header\n").arg(r.csv));
-        return ExitCannotPrint;
     }
     out(QString::fromUtf8(summary(r, outcome)));
     return ExitOk;
@@ -197,8 +223,9 @@ int runBatchOn(AppState &state, const Request &r)
 int runBatch(const QStringList &args)
 {
     const Options o = parseOptions(args,
-                                   {QStringLiteral("template"), QStringLiteral("csv"), QStringLiteral("db"),
-                                    QStringLiteral("pdf"), QStringLiteral("printer"), QStringLiteral("copies")},
+                                   {QStringLiteral("template"), QStringLiteral("csv"), QStringLiteral("input"),
+                                    QStringLiteral("sheet"), QStringLiteral("db"), QStringLiteral("pdf"),
+                                    QStringLiteral("printer"), QStringLiteral("copies")},
                                    {QStringLiteral("calibrated"), QStringLiteral("dry-run")});
     Request request;
     if (const QString why = readRequest(o, request); !why.isEmpty())

@@ -1,13 +1,17 @@
 // billprint history: the bill register of one template, newest first, as
-// JSON or as the CSV file the history window exports.
+// JSON, as the CSV file the history window exports, or into an Excel
+// workbook.
 #include "commandline.h"
 #include "headless.h"
 #include "core/billregister.h"
 #include "core/database.h"
+#include "core/registerxlsx.h"
 #include "fillsession.h"
 #include "options.h"
 
 #include <QGuiApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 
 namespace cli {
@@ -15,7 +19,8 @@ namespace cli {
 namespace {
 
 const QString HistoryUsage = QStringLiteral(
-    "usage: billprint history --template CLASS/TEMPLATE [--db PATH] [--from DATE] [--to DATE] [--csv]\n");
+    "usage: billprint history --template CLASS/TEMPLATE [--db PATH] [--from DATE] [--to DATE]\n"
+    "                         [--csv | --xlsx FILE]\n");
 
 int usage(const QString &why)
 {
@@ -32,7 +37,29 @@ QDate dateOption(const QString &text)
     return QDate::fromString(text, Qt::ISODate);
 }
 
-int listRegister(AppState &state, const QString &name, const billregister::Filter &filter, bool asCsv)
+// The rows into the workbook, one at a time; a summary line on success.
+int writeWorkbook(const QString &name, const BillTemplate &t, const QList<billregister::Entry> &rows,
+                  const QString &path)
+{
+    billregister::XlsxExport book(t);
+    Status s = book.begin(path);
+    for (qsizetype i = 0; s && i < rows.size(); ++i)
+        s = book.add(rows.at(i));
+    if (s)
+        s = book.finish();
+    if (!s) {
+        err(QStringLiteral("billprint: %1\n").arg(s.message));
+        return ExitCannotOpen;
+    }
+    const QJsonObject summary{{QStringLiteral("template"), name},
+                              {QStringLiteral("rows"), book.rows()},
+                              {QStringLiteral("xlsx"), path}};
+    out(QString::fromUtf8(QJsonDocument(summary).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
+    return ExitOk;
+}
+
+int listRegister(AppState &state, const QString &name, const billregister::Filter &filter, bool asCsv,
+                 const QString &xlsx)
 {
     FillSession session(state);
     if (Status s = session.open(name); !s) {
@@ -46,6 +73,8 @@ int listRegister(AppState &state, const QString &name, const billregister::Filte
         err(QStringLiteral("billprint: cannot read the register: %1\n").arg(rows.message()));
         return ExitCannotOpen;
     }
+    if (!xlsx.isEmpty())
+        return writeWorkbook(name, t, *rows, xlsx);
     const QByteArray text = asCsv ? billregister::csv(t, *rows) : billregister::json(name, t, *rows);
     out(QString::fromUtf8(asCsv ? text.mid(3) : text));
     return ExitOk;
@@ -57,12 +86,16 @@ int runHistory(const QStringList &args)
 {
     const Options o = parseOptions(args,
                                    {QStringLiteral("template"), QStringLiteral("db"), QStringLiteral("from"),
-                                    QStringLiteral("to")},
+                                    QStringLiteral("to"), QStringLiteral("xlsx")},
                                    {QStringLiteral("csv")});
     if (!o.error.isEmpty())
         return usage(o.error);
     if (!o.words.isEmpty())
         return usage(QStringLiteral("unexpected argument \"%1\"").arg(o.words.first()));
+    if (o.has(QStringLiteral("xlsx")) && o.value(QStringLiteral("xlsx")).isEmpty())
+        return usage(QStringLiteral("--xlsx needs a file name"));
+    if (o.has(QStringLiteral("xlsx")) && o.has(QStringLiteral("csv")))
+        return usage(QStringLiteral("give --csv or --xlsx, not both"));
     const QString name = o.value(QStringLiteral("template"));
     const qsizetype slash = name.indexOf(QLatin1Char('/'));
     if (slash <= 0 || slash == name.size() - 1)
@@ -82,7 +115,8 @@ int runHistory(const QStringList &args)
     AppState state;
     if (!openDatabaseFor(state, o.value(QStringLiteral("db")), QStringLiteral("billprint")))
         return ExitCannotOpen;
-    const int status = listRegister(state, name, filter, o.has(QStringLiteral("csv")));
+    const int status =
+        listRegister(state, name, filter, o.has(QStringLiteral("csv")), o.value(QStringLiteral("xlsx")));
     CloseDatabase(state);
     return status;
 }

@@ -91,6 +91,8 @@ std::optional<QString> dateRefusal(const TemplateField &f, const QString &digits
 
 bool Row::isBlank() const
 {
+    if (!refused.isEmpty())
+        return false;
     for (const QString &cell : cells)
         if (!cell.trimmed().isEmpty())
             return false;
@@ -166,6 +168,8 @@ std::optional<Problem> Filler::enterCell(const Row &row, const Column &column)
     const QString value = row.cells.value(column.index).trimmed();
     if (value.isEmpty())
         return std::nullopt;
+    if (const auto refused = row.refused.constFind(column.index); refused != row.refused.cend())
+        return Problem{row.number, column.index, column.header, *refused};
     const TemplateField *f = m_doc.field(column.key);
     if (!f)
         return std::nullopt;
@@ -310,6 +314,11 @@ Status CsvSource::open(const QString &path, const CsvLimits &limits)
     if (file.error() != QFileDevice::NoError || m_bytes.size() > MaxBytes)
         return Status::failure(QStringLiteral("无法读取 CSV 文件 %1：%2").arg(path, file.errorString()), 3);
     return rewind();
+}
+
+QString CsvSource::description() const
+{
+    return QStringLiteral("%1 编码").arg(CsvReader::encodingName(encoding()));
 }
 
 CsvReader::Encoding CsvSource::encoding() const

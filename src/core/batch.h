@@ -13,6 +13,7 @@
 
 #include <QBuffer>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -25,6 +26,11 @@ namespace batch {
 struct Row {
     int number = 0;
     QStringList cells;
+    // Cells of a workbook whose value cannot stand for what a clerk typed
+    // (a formula's error, a number past a spreadsheet's precision):
+    // position -> why. Such a cell keeps its bill from printing until it
+    // is mended.
+    QMap<int, QString> refused = {};
 
     // True when every cell is empty or blank: not a bill.
     bool isBlank() const;
@@ -103,18 +109,29 @@ public:
     virtual Status status() const = 0;
 };
 
-// Rows of a CSV file; its first row that is not blank is the header. The
-// file's bytes are read once, so the rows printed are the rows checked even
-// if the file changes meanwhile; rows are parsed one at a time.
-class CsvSource : public RowSource {
+// Rows of a table file (CSV or a workbook's sheet); its first row that is
+// not blank is the header.
+class TableSource : public RowSource {
+public:
+    virtual const QStringList &headerCells() const = 0;
+    virtual int headerRow() const = 0;
+    // What was read, for the clerk: "UTF-8 编码", "工作表“Sheet1”".
+    virtual QString description() const = 0;
+};
+
+// Rows of a CSV file. The file's bytes are read once, so the rows printed
+// are the rows checked even if the file changes meanwhile; rows are parsed
+// one at a time.
+class CsvSource : public TableSource {
 public:
     // Files larger than this are refused.
     static constexpr qint64 MaxBytes = qint64(512) * 1024 * 1024;
 
     // Reads the file and its header.
     Status open(const QString &path, const CsvLimits &limits = {});
-    const QStringList &headerCells() const { return m_header; }
-    int headerRow() const { return m_headerRow; }
+    const QStringList &headerCells() const override { return m_header; }
+    int headerRow() const override { return m_headerRow; }
+    QString description() const override;
     CsvReader::Encoding encoding() const;
 
     Status rewind() override;

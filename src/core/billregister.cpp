@@ -617,14 +617,19 @@ QString statusText(const Entry &e)
     return e.isVoid() ? QStringLiteral("作废") : QStringLiteral("已打印");
 }
 
-QByteArray csv(const BillTemplate &t, const QList<Entry> &entries)
+QStringList exportHeader(const BillTemplate &t)
 {
     QStringList header{QStringLiteral("打印时间"), QStringLiteral("状态"), QStringLiteral("作废原因"),
                        QStringLiteral("打印机"), QStringLiteral("份数"), QStringLiteral("操作员")};
     for (const TemplateField &f : t.fields())
         if (recorded(f))
             header << f.name;
-    QString text = csvLine(header);
+    return header;
+}
+
+QByteArray csv(const BillTemplate &t, const QList<Entry> &entries)
+{
+    QString text = csvLine(exportHeader(t));
     for (const Entry &e : entries) {
         QStringList cells{e.written, statusText(e), e.reason, e.printer, QString::number(e.copies), e.user};
         for (const TemplateField &f : t.fields())

@@ -159,6 +159,9 @@ Status followKeys(const QString &connectionName, const QString &historyTable,
 
 namespace billregister {
 
+// The exports' header row: time, status, reason, printer, copies, user,
+// then each recorded field by its name.
+QStringList exportHeader(const BillTemplate &t);
 // The rows as CSV for spreadsheet programs: UTF-8 with a byte-order mark,
 // a header row (time, status, reason, printer, copies, user, then each
 // field by its name), CRLF line ends, quotes where a value needs them.

@@ -3,7 +3,7 @@
 
 #include "core/appstate.h"
 #include "core/calibration.h"
-#include "core/csvreader.h"
+#include "core/tablesource.h"
 #include "core/formbackground.h"
 #include "core/units.h"
 #include "print/printersettings.h"
@@ -56,9 +56,11 @@ BatchDialog::BatchDialog(AppState &state, const TemplateRef &ref, QWidget *paren
     buildWindow();
     if (!t)
         m_summary->setText(t.message());
-    chooseCsvFile = [this] {
-        return filedialogs::getOpenFileName(this, QStringLiteral("选择 CSV 文件"), QDir::homePath(),
-                                            QStringLiteral("CSV 文件 (*.csv *.txt);;所有文件 (*)"));
+    chooseTableFile = [this] {
+        return filedialogs::getOpenFileName(this, QStringLiteral("选择表格文件"), QDir::homePath(),
+                                            QStringLiteral("电子表格 (*.xlsx *.xls *.et *.csv *.txt);;"
+                                                           "Excel 工作簿 (*.xlsx *.xls);;WPS 表格 (*.et);;"
+                                                           "CSV 文件 (*.csv *.txt);;所有文件 (*)"));
     };
     choosePdfFile = [this] {
         QString path = filedialogs::getSaveFileName(this, PrinterSettings::PdfChoice(),
@@ -84,7 +86,7 @@ BatchDialog::~BatchDialog()
 void BatchDialog::buildWindow()
 {
     auto *top = new QHBoxLayout;
-    top->addWidget(new QLabel(QStringLiteral("CSV 文件："), this));
+    top->addWidget(new QLabel(QStringLiteral("表格文件："), this));
     m_path = new QLineEdit(this);
     m_path->setReadOnly(true);
     m_path->setPlaceholderText(QStringLiteral("每行一张票据，第一行是栏目名称或栏目的键"));
@@ -93,6 +95,15 @@ void BatchDialog::buildWindow()
     m_choose->setObjectName(QStringLiteral("chooseButton"));
     connect(m_choose, &QPushButton::clicked, this, &BatchDialog::chooseFile);
     top->addWidget(m_choose);
+    // A workbook of several sheets: the clerk picks the sheet to print.
+    m_sheetLabel = new QLabel(QStringLiteral("工作表："), this);
+    top->addWidget(m_sheetLabel);
+    m_sheets = new QComboBox(this);
+    m_sheets->setObjectName(QStringLiteral("sheetBox"));
+    connect(m_sheets, &QComboBox::activated, this, &BatchDialog::chooseSheet);
+    top->addWidget(m_sheets);
+    m_sheetLabel->hide();
+    m_sheets->hide();
 
     m_summary = new QLabel(this);
     m_summary->setWordWrap(true);
@@ -162,7 +173,7 @@ void BatchDialog::buildWindow()
     layout->addWidget(m_summary);
     layout->addWidget(split, 1);
     layout->addLayout(bottom);
-    m_summary->setText(QStringLiteral("请选择 CSV 文件。"));
+    m_summary->setText(QStringLiteral("请选择表格文件：Excel 或 WPS 工作簿（.xlsx、.xls、.et）或 CSV 文件。"));
     resize(1100, 700);
     // Room for the whole bill under the table where the screen allows.
     const int bill = units::twipsToPixels(m_doc.billTemplate().height().value_or(4536));
@@ -172,9 +183,22 @@ void BatchDialog::buildWindow()
 
 void BatchDialog::chooseFile()
 {
-    const QString path = chooseCsvFile ? chooseCsvFile() : QString();
+    const QString path = chooseTableFile ? chooseTableFile() : QString();
     if (!path.isEmpty())
         loadFile(path);
+}
+
+void BatchDialog::chooseSheet(int index)
+{
+    if (index >= 0 && !m_file.isEmpty())
+        loadFile(m_file, m_sheets->itemText(index));
+}
+
+bool BatchDialog::refuse(const QString &text)
+{
+    m_summary->setText(text);
+    showMessage(QStringLiteral("批量打印"), text, true);
+    return false;
 }
 
 void BatchDialog::clearTable()
@@ -191,51 +215,52 @@ void BatchDialog::clearTable()
     m_rowNote->clear();
 }
 
-bool BatchDialog::loadFile(const QString &path)
+bool BatchDialog::loadFile(const QString &path, const QString &sheet)
 {
     clearTable();
+    m_file = path;
     m_path->setText(QDir::toNativeSeparators(path));
-    if (!m_doc.isOpen()) {
-        showMessage(QStringLiteral("批量打印"), m_summary->text(), true);
-        return false;
-    }
-    const Result<CsvReader::Table> table = CsvReader::readFile(path);
-    if (!table) {
-        m_summary->setText(table.message());
-        showMessage(QStringLiteral("批量打印"), table.message(), true);
-        return false;
-    }
-    // The header: the first row that is not blank; the bills follow it.
-    qsizetype first = 0;
-    while (first < table->rows.size() && batch::Row{0, table->rows.at(first)}.isBlank())
-        ++first;
-    if (first == table->rows.size()) {
-        m_summary->setText(QStringLiteral("CSV 文件是空的，没有表头。"));
-        showMessage(QStringLiteral("批量打印"), m_summary->text(), true);
-        return false;
+    if (!m_doc.isOpen())
+        return refuse(m_summary->text());
+    const Result<std::shared_ptr<batch::TableSource>> opened = batch::openTable(path, sheet);
+    if (!opened)
+        return refuse(opened.message());
+    batch::TableSource &source = **opened;
+    const auto *workbook = dynamic_cast<const batch::SheetSource *>(&source);
+    {
+        const QSignalBlocker block(m_sheets);
+        m_sheets->clear();
+        if (workbook) {
+            m_sheets->addItems(workbook->sheetNames());
+            m_sheets->setCurrentText(workbook->sheetName());
+        }
+        m_sheets->setVisible(m_sheets->count() > 1);
+        m_sheetLabel->setVisible(m_sheets->count() > 1);
     }
     QList<batch::HeaderProblem> problems;
-    m_header = batch::matchHeader(m_doc.billTemplate(), table->rows.at(first), problems);
+    m_header = batch::matchHeader(m_doc.billTemplate(), source.headerCells(), problems);
     if (!problems.isEmpty() || m_header.columns.isEmpty()) {
         QStringList lines;
         for (const batch::HeaderProblem &p : problems)
             lines << QStringLiteral("第 %1 列“%2”：%3").arg(p.column + 1).arg(p.header, p.reason);
-        const QString text = QStringLiteral("CSV 文件第 %1 行（表头）与模板“%2”的栏目对不上：\n%3")
-                                 .arg(first + 1)
-                                 .arg(m_ref.display(),
-                                      lines.isEmpty() ? QStringLiteral("没有一列是模板的栏目") : lines.join(u'\n'));
-        m_summary->setText(text);
-        showMessage(QStringLiteral("批量打印"), text, true);
-        return false;
+        return refuse(QStringLiteral("%1第 %2 行（表头）与模板“%3”的栏目对不上：\n%4")
+                          .arg(workbook ? QStringLiteral("工作表“%1”").arg(workbook->sheetName()) : QStringLiteral("CSV 文件"))
+                          .arg(source.headerRow())
+                          .arg(m_ref.display(),
+                               lines.isEmpty() ? QStringLiteral("没有一列是模板的栏目") : lines.join(u'\n')));
     }
-    for (qsizetype i = first + 1; i < table->rows.size(); ++i) {
-        const batch::Row row{int(i + 1), table->rows.at(i)};
+    // The bills: every row after the header that is not blank.
+    batch::Row row;
+    while (source.next(row))
         if (!row.isBlank())
             m_rows << row;
+    if (!source.status()) {
+        m_rows.clear();
+        return refuse(source.status().message);
     }
     m_filler.emplace(m_doc, m_header);
-    fillTable(table->rows.at(first));
-    m_summary->setProperty("encoding", CsvReader::encodingName(table->encoding));
+    fillTable(source.headerCells());
+    m_description = source.description();
     for (int r = 0; r < m_table->rowCount(); ++r)
         checkRow(r);
     updateSummary();
@@ -283,6 +308,8 @@ void BatchDialog::cellEdited(int row, int column)
         cells << QString();
     if (column < cells.size())
         cells[column] = text;
+    // What the clerk typed stands for the cell now.
+    m_rows[row].refused.remove(column);
     checkRow(row);
     updateSummary();
     if (row == m_table->currentRow())
@@ -333,7 +360,7 @@ int BatchDialog::badRows() const
 void BatchDialog::updateSummary()
 {
     const int bad = badRows();
-    QString text = QStringLiteral("%1 编码，%2 张票据").arg(m_summary->property("encoding").toString()).arg(m_rows.size());
+    QString text = QStringLiteral("%1，%2 张票据").arg(m_description).arg(m_rows.size());
     if (bad > 0)
         text += QStringLiteral("，其中 %1 张有问题：标红的单元格不能这样打印（鼠标停在上面可看原因，双击可修改）。"
                                "全部改正后才能打印。")

@@ -1,6 +1,8 @@
 #pragma once
 // "批量打印...": a spreadsheet's rows printed as bills of one template. The
-// clerk chooses the CSV file, sees its rows in a table with every cell that
+// clerk chooses the file (an Excel or WPS workbook, or a CSV file; a
+// workbook of several sheets offers them to choose from), sees its rows in
+// a table with every cell that
 // keeps a bill from printing marked red (the reason in its tooltip), mends
 // cells in place, looks at any row on the bill, and prints all rows to the
 // chosen printer with a progress bar and a cancel button.
@@ -28,14 +30,15 @@ public:
     BatchDialog(AppState &state, const TemplateRef &ref, QWidget *parent = nullptr);
     ~BatchDialog() override;
 
-    // Reads a CSV file into the table and checks every row. False (the
-    // table emptied, the reason shown) when it cannot be read or its header
-    // does not name the template's fields.
-    bool loadFile(const QString &path);
+    // Reads a workbook's sheet (the one named, or the first shown) or a
+    // CSV file into the table and checks every row. False (the table
+    // emptied, the reason shown) when it cannot be read or its header does
+    // not name the template's fields.
+    bool loadFile(const QString &path, const QString &sheet = {});
 
-    // The CSV file to read and the PDF file to write; empty when the user
+    // The file to read and the PDF file to write; empty when the user
     // cancels. The defaults ask with the file dialog.
-    std::function<QString()> chooseCsvFile;
+    std::function<QString()> chooseTableFile;
     std::function<QString()> choosePdfFile;
     // Shows a message (title, text, whether it reports a failure); the
     // default is a message box.
@@ -49,6 +52,7 @@ public:
 
     QTableWidget *table() const { return m_table; }
     QPushButton *chooseButton() const { return m_choose; }
+    QComboBox *sheetBox() const { return m_sheets; }
     QPushButton *printButton() const { return m_print; }
     QComboBox *printerBox() const { return m_printers; }
     QSpinBox *copiesBox() const { return m_copies; }
@@ -64,6 +68,8 @@ signals:
 private:
     void buildWindow();
     void chooseFile();
+    void chooseSheet(int index);
+    bool refuse(const QString &text);
     void clearTable();
     void fillTable(const QStringList &headerCells);
     void cellEdited(int row, int column);
@@ -83,10 +89,14 @@ private:
     QList<batch::Row> m_rows;         // the bills, as the table holds them
     QList<int> m_problemCount;        // per table row
     QList<int> m_lastPrinted;
+    QString m_file;        // the file read
+    QString m_description; // what was read: the CSV's encoding, the sheet
     bool m_updating = false;
 
     QLineEdit *m_path = nullptr;
     QPushButton *m_choose = nullptr;
+    QLabel *m_sheetLabel = nullptr;
+    QComboBox *m_sheets = nullptr;
     QLabel *m_summary = nullptr;
     QTableWidget *m_table = nullptr;
     PreviewSurface *m_preview = nullptr;

@@ -1,4 +1,5 @@
 #include "templates/historywindow.h"
+#include "core/registerxlsx.h"
 
 #include "app/filedialogs.h"
 #include "app/mainmenu.h"
@@ -19,6 +20,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -275,7 +277,7 @@ void HistoryWindow::buildButtons()
     };
     m_refill = button(QStringLiteral("重新填写"), QStringLiteral("refillButton"));
     m_void = button(QStringLiteral("作废..."), QStringLiteral("voidButton"));
-    m_export = button(QStringLiteral("导出 CSV..."), QStringLiteral("exportButton"));
+    m_export = button(QStringLiteral("导出..."), QStringLiteral("exportButton"));
     QPushButton *close = button(QStringLiteral("关闭"), QStringLiteral("closeButton"));
     connect(m_refill, &QPushButton::clicked, this, &HistoryWindow::refillSelected);
     connect(m_void, &QPushButton::clicked, this, &HistoryWindow::voidSelected);
@@ -386,16 +388,26 @@ void HistoryWindow::exportShown()
         return;
     }
     QString path = m_exportFile;
-    if (path.isEmpty())
-        path = filedialogs::getSaveFileName(this, QStringLiteral("导出 CSV"), QString(), QStringLiteral("CSV (*.csv)"));
+    if (path.isEmpty()) {
+        // The workbook is offered first; the file's extension decides.
+        path = filedialogs::getSaveFileName(this, QStringLiteral("导出"), QString(),
+                                            QStringLiteral("Excel 工作簿 (*.xlsx);;CSV (*.csv)"));
+        if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+            path += QStringLiteral(".xlsx");
+    }
     if (path.isEmpty())
         return;
-    if (!path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive) && m_exportFile.isEmpty())
-        path += QStringLiteral(".csv");
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(billregister::csv(m_model.billTemplate(), *rows)) < 0
-        || !file.commit()) {
-        showMessage(QStringLiteral("无法写入“%1”：%2").arg(path, file.errorString()), true);
+    Status s;
+    if (path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive)) {
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(billregister::csv(m_model.billTemplate(), *rows)) < 0
+            || !file.commit())
+            s = Status::failure(QStringLiteral("无法写入“%1”：%2").arg(path, file.errorString()), 3);
+    } else {
+        s = billregister::writeXlsx(path, m_model.billTemplate(), *rows);
+    }
+    if (!s) {
+        showMessage(s.message, true);
         return;
     }
     showMessage(QStringLiteral("已导出 %1 张票据到“%2”。").arg(rows->size()).arg(path), false);

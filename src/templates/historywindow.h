@@ -3,8 +3,8 @@
 // first, one column per field under its name. The clerk searches by date
 // range, any text and amount; opens a row to fill the bill with its values
 // again; voids a row with a reason (it stays, marked); exports the rows
-// found to a CSV file. Rows are read page by page as the list scrolls, so
-// that a register of many thousand bills opens at once.
+// found to an Excel workbook or a CSV file. Rows are read page by page as
+// the list scrolls, so that a register of many thousand bills opens at once.
 #include "core/billregister.h"
 
 #include <QAbstractTableModel>

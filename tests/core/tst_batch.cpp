@@ -4,6 +4,8 @@
 // register's recorder.
 #include "core/batch.h"
 #include "core/database.h"
+#include "core/tablesource.h"
+#include "workbooks.h"
 
 #include <QSqlQuery>
 #include <QtTest>
@@ -115,6 +117,9 @@ private slots:
     void pageFailureGivesUpTheJob_data();
     void pageFailureGivesUpTheJob();
     void csvSourceReadsTheFileOnce();
+    void workbookFillsAsItsCsvDoes();
+    void workbookCellsThatCannotStand();
+    void fileKindByContent();
     void helpers();
 };
 
@@ -468,6 +473,105 @@ void TestBatch::csvSourceReadsTheFileOnce()
     QCOMPARE(numbers, (QList<int>{4, 6, 4, 6}));
     write("");
     QCOMPARE(source.open(path).error, 2);
+}
+
+// The same bills kept in a workbook (amounts and dates as numbers with
+// their formats) and saved as CSV: the same rows, numbers and bills.
+void TestBatch::workbookFillsAsItsCsvDoes()
+{
+    using workbooks::xlsx;
+    const QString xlsxPath = m_dir.filePath(QStringLiteral("pay.xlsx"));
+    lxw_workbook *book = xlsx().workbook_new(xlsxPath.toUtf8().constData());
+    lxw_worksheet *sheet = xlsx().workbook_add_worksheet(book, "付款");
+    lxw_format *money = xlsx().workbook_add_format(book);
+    xlsx().format_set_num_format(money, "#,##0.00");
+    lxw_format *date = xlsx().workbook_add_format(book);
+    xlsx().format_set_num_format(date, "yyyy\"年\"m\"月\"d\"日\"");
+    xlsx().worksheet_write_string(sheet, 1, 0, "收款人", nullptr); // row 1 left blank
+    xlsx().worksheet_write_string(sheet, 1, 1, "小写金额", nullptr);
+    xlsx().worksheet_write_string(sheet, 1, 2, "出票日期", nullptr);
+    xlsx().worksheet_write_string(sheet, 2, 0, "甲公司", nullptr);
+    xlsx().worksheet_write_number(sheet, 2, 1, 1234.1, money);
+    lxw_datetime day{2026, 12, 7, 0, 0, 0};
+    xlsx().worksheet_write_datetime(sheet, 2, 2, &day, date);
+    xlsx().worksheet_write_string(sheet, 4, 0, "乙公司", nullptr);
+    xlsx().worksheet_write_formula_num(sheet, 4, 1, "=0.1+0.2", money, 0.1 + 0.2);
+    QCOMPARE(xlsx().workbook_close(book), LXW_NO_ERROR);
+    const QString csv = m_dir.filePath(QStringLiteral("pay.csv"));
+    QVERIFY(workbooks::writeFile(csv, "\n收款人,小写金额,出票日期\n甲公司,\"1,234.10\",2026-12-07\n\n乙公司,0.30,\n"));
+
+    QStringList filled[2];
+    for (int i = 0; i < 2; ++i) {
+        const Result<std::shared_ptr<batch::TableSource>> source = batch::openTable(i ? csv : xlsxPath);
+        QVERIFY2(source, qPrintable(source.message()));
+        QCOMPARE((*source)->headerRow(), 2);
+        BillDocument doc;
+        doc.setTemplate(load(Cheque));
+        batch::Filler filler(doc, header(doc.billTemplate(), (*source)->headerCells()));
+        batch::Row row;
+        while ((*source)->next(row)) {
+            if (row.isBlank())
+                continue;
+            const QList<batch::Problem> problems = filler.fill(row);
+            QVERIFY2(problems.isEmpty(), qPrintable(problems.value(0).line()));
+            filled[i] << QStringLiteral("%1 %2 %3 %4").arg(row.number).arg(doc.text("01107002"),
+                                                                           doc.moneyNumber("01508000"), doc.text("00706001"));
+        }
+    }
+    QCOMPARE(filled[0], (QStringList{"3 甲公司 00000123410 2026年12月07日", "5 乙公司 00000000030 "}));
+    QCOMPARE(filled[1], filled[0]);
+}
+
+// A formula's error or an account that lost its digits keeps its bill from
+// printing, named as any bad cell is; mended, it prints.
+void TestBatch::workbookCellsThatCannotStand()
+{
+    const QString path = m_dir.filePath(QStringLiteral("errors.xlsx"));
+    QVERIFY(workbooks::writeFile(
+        path, workbooks::workbook("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\" t=\"s\"><v>1</v></c>"
+                                  "<c r=\"C1\" t=\"s\"><v>2</v></c></row>"
+                                  "<row r=\"2\"><c r=\"A2\" t=\"s\"><v>3</v></c><c r=\"B2\" t=\"e\"><v>#N/A</v></c>"
+                                  "<c r=\"C2\"><v>6.2220210010012301E+18</v></c></row>",
+                                  {"收款人", "小写金额", "出票人账号", "甲公司"})));
+    const Result<std::shared_ptr<batch::TableSource>> source = batch::openTable(path);
+    QVERIFY2(source, qPrintable(source.message()));
+    BillDocument doc;
+    doc.setTemplate(load(Cheque));
+    batch::Filler filler(doc, header(doc.billTemplate(), (*source)->headerCells()));
+    batch::Row row;
+    QVERIFY((*source)->next(row));
+    QStringList got;
+    for (const batch::Problem &p : filler.fill(row))
+        got << p.line();
+    QCOMPARE(got.size(), 2);
+    QCOMPARE(got.at(0), QStringLiteral("row 2, field 小写金额: 单元格是公式的错误值 #N/A"));
+    QVERIFY2(got.at(1).startsWith(QStringLiteral("row 2, field 出票人账号: 数字 6222021001001230000 超过 15 位")),
+             qPrintable(got.at(1)));
+    row.cells[1] = QStringLiteral("5");
+    row.refused.remove(1);
+    row.cells[2] = QStringLiteral("6222021001");
+    row.refused.remove(2);
+    QVERIFY(filler.fill(row).isEmpty());
+}
+
+void TestBatch::fileKindByContent()
+{
+    // A workbook whatever its name says; a CSV file has no sheets.
+    const QString disguised = m_dir.filePath(QStringLiteral("list.csv"));
+    QVERIFY(workbooks::writeFile(disguised, workbooks::readFile(workbooks::fixture(QStringLiteral("cheques-lo.xlsx")))));
+    const Result<std::shared_ptr<batch::TableSource>> book = batch::openTable(disguised, QStringLiteral("第二批"));
+    QVERIFY2(book, qPrintable(book.message()));
+    QCOMPARE((*book)->description(), QStringLiteral("工作表“第二批”"));
+    const QString csv = m_dir.filePath(QStringLiteral("plain.csv"));
+    QVERIFY(workbooks::writeFile(csv, "收款人\n甲\n"));
+    QCOMPARE(batch::openTable(csv, QStringLiteral("付款")).status().error, 2);
+    QCOMPARE(batch::openTable(csv).value()->description(), QStringLiteral("UTF-8 编码"));
+    QCOMPARE(batch::openTable(m_dir.filePath(QStringLiteral("none.xlsx"))).status().error, 3);
+    // The CSV reader alone still says a workbook is no CSV file.
+    batch::CsvSource strict;
+    const Status s = strict.open(disguised);
+    QCOMPARE(s.error, 3);
+    QVERIFY(s.message.contains(QStringLiteral("另存为")));
 }
 
 void TestBatch::helpers()

@@ -14,6 +14,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QLabel>
@@ -25,6 +27,8 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSpinBox>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QStringEncoder>
 #include <QTableWidget>
@@ -103,13 +107,14 @@ class TestBatchDialog : public QObject {
         QTest::mouseClick(popup(), Qt::LeftButton, {}, popup()->actionGeometry(a).center());
     }
     // The batch dialog for the transfer cheque, opened from the pop-up menu.
-    void openForCheque()
+    void openForCheque(bool withFileDialog = false)
     {
         QVERIFY(rightClick(node("支票", "转账支票")));
         choose(BatchCommand::PopupItem);
         QTRY_VERIFY(dialog);
         dialog->showMessage = [this](const QString &, const QString &text, bool) { messages << text; };
-        dialog->chooseCsvFile = [this] { return csv; };
+        if (!withFileDialog)
+            dialog->chooseTableFile = [this] { return csv; };
         dialog->choosePdfFile = [this] { return pdf; };
         dialog->resize(1200, 720);
         QVERIFY(QTest::qWaitForWindowExposed(dialog));
@@ -279,6 +284,93 @@ private slots:
         QCOMPARE(messages.first(), QStringLiteral("已取消。已打印第 2–4 行的 3 张票据，其余 17 张没有打印。"));
         if (!QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
             QCOMPARE(pdfPages(pdf), 3);
+    }
+
+    // An Excel workbook chosen in the file dialog as a clerk does (the
+    // workbooks offered first): its first sheet's rows as the cells show
+    // them; another sheet picked in the sheet box, with a formula's error
+    // marked red and mended by typing; printed, its amount on the page and
+    // in the register.
+    void workbookChosenInTheFileDialog()
+    {
+        openForCheque(true);
+        const QString book = f.dir->filePath(QStringLiteral("付款清单.xlsx"));
+        QVERIFY(QFile::copy(QStringLiteral(QT_TESTCASE_SOURCEDIR "/fixtures/cheques-lo.xlsx"), book));
+        QStringList offered;
+        {
+            ModalScript script;
+            script.on(QStringLiteral("QFileDialog"), [&](QWidget *d) {
+                offered = static_cast<QFileDialog *>(d)->nameFilters();
+                auto *edit = d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+                edit->setFocus();
+                // The file's whole path, as a clerk pastes it, then Return
+                // (twice when a completion for the name is open).
+                QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, book, Qt::NoModifier);
+                QPointer<QLineEdit> target(edit);
+                QTimer::singleShot(0, edit, [target] {
+                    for (int i = 0; i < 2 && target && target->isVisible(); ++i)
+                        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : target.data(), Qt::Key_Return);
+                });
+            });
+            QTest::mouseClick(dialog->chooseButton(), Qt::LeftButton);
+            QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems().join(u'\n')));
+        }
+        QVERIFY2(offered.value(0).startsWith(QStringLiteral("电子表格 (*.xlsx *.xls *.et")), qPrintable(offered.join(u';')));
+        QCOMPARE(table()->rowCount(), 3);
+        QCOMPARE(table()->verticalHeaderItem(2)->text(), QStringLiteral("5")); // the sheet's own row numbers
+        QCOMPARE(table()->item(0, 1)->text(), QStringLiteral("1234.10"));
+        QCOMPARE(table()->item(1, 1)->text(), QStringLiteral("0.3")); // 0.1 + 0.2 by a formula
+        QCOMPARE(table()->item(0, 2)->text(), QStringLiteral("2026-12-07"));
+        QVERIFY(dialog->sheetBox()->isVisible());
+        QCOMPARE(dialog->sheetBox()->currentText(), QStringLiteral("付款"));
+        QVERIFY2(dialog->summaryLabel()->text().startsWith(QStringLiteral("工作表“付款”，3 张票据")),
+                 qPrintable(dialog->summaryLabel()->text()));
+        screenshot(QStringLiteral("batch-workbook"));
+
+        // The third sheet, picked with the keyboard.
+        dialog->sheetBox()->setFocus();
+        QTest::keyClick(dialog->sheetBox(), Qt::Key_Down);
+        QTest::keyClick(dialog->sheetBox(), Qt::Key_Down);
+        QCOMPARE(dialog->sheetBox()->currentText(), QStringLiteral("有错"));
+        QCOMPARE(table()->rowCount(), 1);
+        QVERIFY(isBad(0, 1));
+        QCOMPARE(table()->item(0, 1)->toolTip(), QStringLiteral("单元格是公式的错误值 #DIV/0!"));
+        QVERIFY(!dialog->printButton()->isEnabled());
+        retype(0, 1, QStringLiteral("2715.90"));
+        QVERIFY(!isBad(0, 1));
+        QVERIFY(dialog->printButton()->isEnabled());
+
+        choosePdfPrinter();
+        QTest::mouseClick(dialog->printButton(), Qt::LeftButton);
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.first().contains(QStringLiteral("已打印全部 1 张票据")), qPrintable(messages.first()));
+        if (!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+            QProcess p;
+            p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+            QVERIFY(p.waitForFinished(30000));
+            const QString text = QString::fromUtf8(p.readAllStandardOutput());
+            QVERIFY2(text.contains(QStringLiteral("杭州西湖茶业有限公司")) && text.contains(QStringLiteral("贰仟柒佰壹拾伍圆玖角整")),
+                     qPrintable(text));
+        }
+        QSqlQuery q(QSqlDatabase::database(f.state->DbConnection));
+        QVERIFY(q.exec(QStringLiteral("SELECT \"01107002\", \"01508000\" FROM \"H_支票_转账支票\"")));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toString(), QStringLiteral("杭州西湖茶业有限公司"));
+        QCOMPARE(q.value(1).toString(), QStringLiteral("2715.90"));
+        QVERIFY(!q.next());
+    }
+
+    // A workbook that cannot be read: the reason shown, nothing loaded.
+    void encryptedWorkbookIsRefused()
+    {
+        openForCheque();
+        csv = QStringLiteral(QT_TESTCASE_SOURCEDIR "/fixtures/encrypted.xlsx");
+        QTest::mouseClick(dialog->chooseButton(), Qt::LeftButton);
+        QCOMPARE(table()->rowCount(), 0);
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.first().contains(QStringLiteral("已加密")), qPrintable(messages.first()));
+        QVERIFY(!dialog->sheetBox()->isVisible());
+        QVERIFY(!dialog->printButton()->isEnabled());
     }
 
     void headerThatNamesNoFieldIsRefused()

@@ -8,6 +8,7 @@
 #include "modalscript.h"
 #include "core/billregister.h"
 #include "core/csvreader.h"
+#include "core/xlsxreader.h"
 #include "print/printpreview.h"
 #include "templates/historywindow.h"
 #include "templates/payeebook.h"
@@ -20,6 +21,7 @@
 #include <QCompleter>
 #include <QContextMenuEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QJsonArray>
@@ -324,6 +326,45 @@ private slots:
         QCOMPARE(table.at(1).at(payee), QStringLiteral("甲公司"));
         QCOMPARE(table.at(2).at(payee), QStringLiteral("乙公司"));
         QCOMPARE(table.at(2).at(1), QStringLiteral("作废"));
+
+        // The workbook, offered first in the file dialog: a name typed
+        // without an extension becomes an .xlsx.
+        w->setExportFileName({});
+        QStringList offered;
+        {
+            ModalScript script;
+            script.on(QStringLiteral("QFileDialog"), [&](QWidget *d) {
+                offered = static_cast<QFileDialog *>(d)->nameFilters();
+                auto *edit = d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+                edit->setFocus();
+                // The path pasted whole, without an extension, then Return.
+                QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, f.dir->filePath(QStringLiteral("登记簿")),
+                                    Qt::NoModifier);
+                QMetaObject::invokeMethod(edit, [edit] { QTest::keyClick(edit, Qt::Key_Return); }, Qt::QueuedConnection);
+            });
+            QTest::mouseClick(button(w, QStringLiteral("exportButton")), Qt::LeftButton);
+            QVERIFY2(script.problems().isEmpty(), qPrintable(script.problems().join(u'\n')));
+        }
+        QCOMPARE(offered.value(0), QStringLiteral("Excel 工作簿 (*.xlsx)"));
+        QVERIFY2(messages.last().contains(QStringLiteral("已导出 3 张票据")), qPrintable(messages.last()));
+        const QByteArray bytes = [&] {
+            QFile book(f.dir->filePath(QStringLiteral("登记簿.xlsx")));
+            return book.open(QIODevice::ReadOnly) ? book.readAll() : QByteArray();
+        }();
+        XlsxReader workbook;
+        const Status opened = workbook.open(&bytes);
+        QVERIFY2(opened.ok(), qPrintable(opened.message + messages.last()));
+        QList<QStringList> sheet;
+        spreadsheet::Row sheetRow;
+        while (workbook.next(sheetRow))
+            sheet << sheetRow.cells;
+        QCOMPARE(sheet.size(), 4);
+        QCOMPARE(sheet.first(), table.first());
+        const int amount = int(sheet.first().indexOf(QStringLiteral("小写金额")));
+        QCOMPARE(sheet.at(1).at(payee), QStringLiteral("甲公司"));
+        QCOMPARE(sheet.at(1).at(amount), QStringLiteral("1234.56"));
+        QCOMPARE(sheet.at(2).at(1), QStringLiteral("作废"));
+        QCOMPARE(sheet.at(2).at(2), QStringLiteral("金额写错"));
 
         if (qEnvironmentVariableIsEmpty("BILLPRINT_EXE"))
             return;
